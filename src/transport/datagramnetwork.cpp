@@ -1,0 +1,187 @@
+#include "transport/datagramnetwork.h"
+
+#include "common/ansicodec.h"
+#include "transport/datagramframe.h"
+
+#include <QNetworkDatagram>
+#include <QNetworkInterface>
+#include <cstdio>
+
+namespace corvane {
+namespace {
+
+constexpr size_t MaxRecent = 64;
+
+QList<QHostAddress> DiscoverBroadcasts() {
+    QList<QHostAddress> out;
+    for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
+        const auto flags = nic.flags();
+        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::CanBroadcast) ||
+            (flags & QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
+            if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
+                continue;
+            const QHostAddress broadcast = entry.broadcast();
+            if (!broadcast.isNull() && !out.contains(broadcast))
+                out.append(broadcast);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+DatagramNetwork::DatagramNetwork(HostContext& context, QObject* parent)
+    : QObject(parent), context_(context) {
+    broadcastTargets_ = context.network.broadcastTargets;
+    if (context.network.discoverBroadcasts)
+        for (const QHostAddress& a : DiscoverBroadcasts())
+            if (!broadcastTargets_.contains(a))
+                broadcastTargets_.append(a);
+    connect(&socket_, &QUdpSocket::readyRead, this, &DatagramNetwork::ReadPending);
+}
+
+DatagramNetwork::~DatagramNetwork() = default;
+
+QString DatagramNetwork::SlotKey(const QByteArray& slot) { return FromAnsi(slot).toUpper(); }
+
+DatagramNetwork::AttachResult DatagramNetwork::EnsureBound() {
+    if (IsBound())
+        return AttachResult::Ok;
+    const auto& net = context_.network;
+    if (!socket_.bind(net.bindAddress, net.datagramPort, QAbstractSocket::DontShareAddress)) {
+        const auto error = socket_.error();
+        socket_.close();
+        return error == QAbstractSocket::AddressInUseError ? AttachResult::AlreadyExists
+                                                            : AttachResult::Failed;
+    }
+    QStringList targets;
+    for (const QHostAddress& a : broadcastTargets_)
+        targets.append(a.toString());
+    std::fprintf(stderr, "corvane: datagrams on %s:%u, broadcasts to %s and %s\n",
+                 qPrintable(net.bindAddress.toString()), unsigned(net.datagramPort),
+                 targets.isEmpty() ? "no interface" : qPrintable(targets.join(QStringLiteral(", "))),
+                 qPrintable(net.selfAddress.toString()));
+    return AttachResult::Ok;
+}
+
+DatagramNetwork::AttachResult DatagramNetwork::BindForMonitor() {
+    monitor_ = true;
+    return EnsureBound();
+}
+
+DatagramNetwork::AttachResult DatagramNetwork::Attach(const QByteArray& slot, DatagramSink* sink) {
+    if (slot.isEmpty() || slot.size() > 255 || !sink)
+        return AttachResult::BadName;
+    const QString key = SlotKey(slot);
+    if (sinks_.contains(key))
+        return AttachResult::AlreadyExists;
+    const AttachResult bound = EnsureBound();
+    if (bound != AttachResult::Ok)
+        return bound;
+    sinks_.insert(key, sink);
+    return AttachResult::Ok;
+}
+
+void DatagramNetwork::Detach(const QByteArray& slot, DatagramSink* sink) {
+    const QString key = SlotKey(slot);
+    auto it = sinks_.find(key);
+    if (it != sinks_.end() && it.value() == sink)
+        sinks_.erase(it);
+    if (sinks_.isEmpty() && !monitor_)
+        socket_.close();
+}
+
+bool DatagramNetwork::IsAttached(const QByteArray& slot) const {
+    return sinks_.contains(SlotKey(slot));
+}
+
+QUdpSocket& DatagramNetwork::SendSocket() {
+    if (IsBound())
+        return socket_;
+    if (sendSocket_.state() != QAbstractSocket::BoundState)
+        sendSocket_.bind(context_.network.bindAddress, 0);
+    return sendSocket_;
+}
+
+bool DatagramNetwork::WriteRaw(const QByteArray& bytes, const QHostAddress& address) {
+    if (bytes.size() > MaxDatagram || address.isNull())
+        return false;
+    return SendSocket().writeDatagram(bytes, address, context_.network.datagramPort) ==
+           bytes.size();
+}
+
+bool DatagramNetwork::Write(const QString& target, const QByteArray& slot, const QByteArray& frame) {
+    const QString self = context_.LocalComputerName();
+    const bool toSelf = target == QLatin1String(".") || target.compare(self, Qt::CaseInsensitive) == 0;
+    DatagramPacket packet;
+    packet.target = ToAnsi(toSelf ? self : target);
+    packet.sender = ToAnsi(self);
+    packet.slot = slot;
+    packet.frame = frame;
+    const QByteArray bytes = packet.Encode();
+    if (bytes.isEmpty() || bytes.size() > MaxDatagram)
+        return false;
+    if (target == QLatin1String("*")) {
+        bool any = WriteRaw(bytes, context_.network.selfAddress);
+        for (const QHostAddress& a : broadcastTargets_)
+            any = WriteRaw(bytes, a) || any;
+        return any;
+    }
+    if (toSelf)
+        return WriteRaw(bytes, context_.network.selfAddress);
+    return WriteRaw(bytes, context_.resolver.Resolve(target));
+}
+
+bool DatagramNetwork::IsRecentDuplicate(const QByteArray& bytes) {
+    const quint32 now = TickCount();
+    while (!recent_.empty() && now - recent_.front().tick > quint32(DuplicateWindowMs))
+        recent_.pop_front();
+    const size_t hash = qHash(bytes);
+    for (const Recent& r : recent_)
+        if (r.hash == hash && r.bytes == bytes)
+            return true;
+    recent_.push_back({hash, bytes, now});
+    if (recent_.size() > MaxRecent)
+        recent_.pop_front();
+    return false;
+}
+
+void DatagramNetwork::ReadPending() {
+    // Bounded per notification, so a flood cannot hold the event loop.
+    for (int n = 0; n < 256 && socket_.hasPendingDatagrams(); ++n) {
+        const QNetworkDatagram datagram = socket_.receiveDatagram(MaxDatagram + 1024);
+        const QByteArray bytes = datagram.data();
+        auto packet = DatagramPacket::Decode(bytes);
+        if (!packet)
+            continue;
+        QHostAddress from = datagram.senderAddress();
+        if (from.protocol() == QAbstractSocket::IPv6Protocol) {
+            bool ok = false;
+            const quint32 v4 = from.toIPv4Address(&ok);
+            if (ok)
+                from = QHostAddress(v4);
+        }
+        if (IsRecentDuplicate(bytes))
+            continue;
+        Deliver(*packet, from);
+    }
+    if (socket_.hasPendingDatagrams())
+        QMetaObject::invokeMethod(this, &DatagramNetwork::ReadPending, Qt::QueuedConnection);
+}
+
+void DatagramNetwork::Deliver(const DatagramPacket& packet, const QHostAddress& from) {
+    const QString sender = FromAnsi(packet.sender);
+    const QString target = FromAnsi(packet.target);
+    const bool forUs = target == QLatin1String("*") ||
+                       target.compare(context_.LocalComputerName(), Qt::CaseInsensitive) == 0;
+    Q_EMIT PacketSeen(packet, from, forUs);
+    if (!forUs)
+        return;
+    context_.resolver.Learn(sender, from);
+    if (DatagramSink* sink = sinks_.value(SlotKey(packet.slot)))
+        sink->FrameArrived(packet.frame);
+}
+
+} // namespace corvane

@@ -1,0 +1,90 @@
+#pragma once
+// The datagram network of one computer: one UDP socket on the datagram port
+// that carries the packets of every slot (see datagrampacket.h), handing each
+// arriving packet to the endpoint open on its slot.
+//
+// Targets: "*" reaches every computer exactly once, the sender included (a
+// copy to the broadcast address of every up IPv4 interface plus one to the own
+// computer; a second copy of the same packet is dropped). "." and the own name
+// reach the own computer only. Another name is resolved through the addresses
+// learned from arriving packets, then through the system resolver.
+#include "common/hostcontext.h"
+#include "transport/datagrampacket.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QUdpSocket>
+#include <deque>
+
+namespace corvane {
+
+// Receives the frames of one slot.
+class DatagramSink {
+public:
+    virtual ~DatagramSink() = default;
+    virtual void FrameArrived(const QByteArray& frame) = 0;
+};
+
+class DatagramNetwork : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int MaxDatagram = 60000;
+    static constexpr int DuplicateWindowMs = 2000;
+
+    enum class AttachResult { Ok, BadName, AlreadyExists, Failed };
+
+    explicit DatagramNetwork(HostContext& context, QObject* parent = nullptr);
+    ~DatagramNetwork() override;
+
+    // Starts receiving the packets of a slot (names compare without letter
+    // case). The socket is bound when the first slot attaches and released
+    // when the last one detaches.
+    AttachResult Attach(const QByteArray& slot, DatagramSink* sink);
+    void Detach(const QByteArray& slot, DatagramSink* sink);
+    bool IsAttached(const QByteArray& slot) const;
+
+    // Writes one framed datagram to a slot on a target; false when it cannot
+    // be sent (too large, unresolvable target, socket error). A broadcast
+    // cannot tell whether anyone received it.
+    bool Write(const QString& target, const QByteArray& slot, const QByteArray& frame);
+    // Sends raw bytes to an address on the datagram port (tools and tests).
+    bool WriteRaw(const QByteArray& bytes, const QHostAddress& address);
+
+    QList<QHostAddress> BroadcastTargets() const { return broadcastTargets_; }
+    bool IsBound() const { return socket_.state() == QAbstractSocket::BoundState; }
+    HostContext& Context() const { return context_; }
+
+    // Binds the socket without a slot; for tools that watch every packet.
+    AttachResult BindForMonitor();
+
+Q_SIGNALS:
+    // Every packet that arrives with a valid header, before the target check.
+    void PacketSeen(const corvane::DatagramPacket& packet, const QHostAddress& from,
+                    bool forThisComputer);
+
+private:
+    void ReadPending();
+    void Deliver(const DatagramPacket& packet, const QHostAddress& from);
+    bool IsRecentDuplicate(const QByteArray& bytes);
+    AttachResult EnsureBound();
+    QUdpSocket& SendSocket();
+    static QString SlotKey(const QByteArray& slot);
+
+    HostContext& context_;
+    QUdpSocket socket_;
+    QUdpSocket sendSocket_;
+    QHash<QString, DatagramSink*> sinks_;
+    QList<QHostAddress> broadcastTargets_;
+    struct Recent {
+        size_t hash;
+        QByteArray bytes;
+        quint32 tick;
+    };
+    std::deque<Recent> recent_;
+    bool monitor_ = false;
+};
+
+} // namespace corvane

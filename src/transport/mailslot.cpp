@@ -1,0 +1,208 @@
+#include "transport/mailslot.h"
+
+#include "common/ansicodec.h"
+#include "transport/datagramframe.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <cstdio>
+#include <cstring>
+
+namespace corvane {
+
+TmdCustomMailSlot::TmdCustomMailSlot(DatagramNetwork& network, QObject* parent)
+    : QObject(parent), network_(network) {
+    // Renaming the endpoint renames its slot, unless the slot was set.
+    connect(this, &QObject::objectNameChanged, this, [this](const QString& name) {
+        if (!slotSet_ && name != slot_) {
+            slot_ = name;
+            Reopen();
+        }
+    });
+}
+
+TmdCustomMailSlot::~TmdCustomMailSlot() {
+    if (active_)
+        network_.Detach(attachedSlot_, this);
+}
+
+QByteArray TmdCustomMailSlot::SlotBytes() const { return ToAnsi(slot_); }
+
+void TmdCustomMailSlot::SetServer(const QString& server) {
+    if (server == server_)
+        return;
+    server_ = server;
+    Reopen();
+}
+
+void TmdCustomMailSlot::SetSlot(const QString& slot) {
+    slotSet_ = true;
+    if (slot == slot_)
+        return;
+    slot_ = slot;
+    Reopen();
+}
+
+void TmdCustomMailSlot::SetMaxSize(quint32 maxSize) {
+    if (maxSize == maxSize_)
+        return;
+    maxSize_ = maxSize;
+    Reopen();
+}
+
+void TmdCustomMailSlot::Reopen() {
+    if (active_) {
+        Close();
+        Open();
+    }
+}
+
+void TmdCustomMailSlot::Open() {
+    if (active_)
+        Close();
+    const QString local = network_.Context().LocalComputerName();
+    const bool localServer = server_ == QLatin1String(".") ||
+                             server_.compare(local, Qt::CaseInsensitive) == 0;
+    const QByteArray slot = SlotBytes();
+    auto result = DatagramNetwork::AttachResult::BadName;
+    if (localServer && !slot.isEmpty())
+        result = network_.Attach(slot, this);
+    switch (result) {
+    case DatagramNetwork::AttachResult::Ok:
+        break;
+    case DatagramNetwork::AttachResult::BadName:
+        RaiseError(MailSlotErrors::BadName);
+    case DatagramNetwork::AttachResult::AlreadyExists:
+        RaiseError(MailSlotErrors::AlreadyExists);
+    case DatagramNetwork::AttachResult::Failed:
+        RaiseError(MailSlotErrors::CannotOpen);
+    }
+    attachedSlot_ = slot;
+    active_ = true;
+    waiting_.clear();
+    // Datagrams that arrive while the open handler runs wait until it returns.
+    holding_ = true;
+    struct Release {
+        TmdCustomMailSlot* self;
+        ~Release() {
+            self->holding_ = false;
+            self->ScheduleDelivery();
+        }
+    } release{this};
+    DoOpen();
+}
+
+void TmdCustomMailSlot::Close() {
+    if (!active_)
+        return;
+    network_.Detach(attachedSlot_, this);
+    active_ = false;
+    waiting_.clear();
+    DoClose();
+}
+
+QByteArray TmdCustomMailSlot::ReadNext() {
+    if (!active_)
+        RaiseError(MailSlotErrors::NotActive);
+    if (waiting_.empty())
+        RaiseError(MailSlotErrors::NoMessages);
+    QByteArray next = std::move(waiting_.front());
+    waiting_.pop_front();
+    return next;
+}
+
+void TmdCustomMailSlot::FrameArrived(const QByteArray& frame) {
+    if (!active_ || (maxSize_ != 0 && quint32(frame.size()) > maxSize_))
+        return;
+    waiting_.push_back(frame);
+    while (waiting_.size() > MaxWaiting)
+        waiting_.pop_front();
+    ScheduleDelivery();
+}
+
+void TmdCustomMailSlot::ScheduleDelivery() {
+    if (scheduled_ || waiting_.empty() || !active_)
+        return;
+    scheduled_ = true;
+    QMetaObject::invokeMethod(this, &TmdCustomMailSlot::DeliverNext, Qt::QueuedConnection);
+}
+
+void TmdCustomMailSlot::DeliverNext() {
+    scheduled_ = false;
+    if (delivering_ || holding_ || !active_ || waiting_.empty())
+        return;
+    delivering_ = true;
+    QPointer<TmdCustomMailSlot> alive(this); // a handler may destroy its endpoint
+    try {
+        const QByteArray datagram = ReadNext();
+        DoMessageAvail(datagram);
+    } catch (const std::exception& e) {
+        // The datagram concerned is lost; the event loop goes on.
+        std::fprintf(stderr, "corvane: slot datagram lost: %s\n", e.what());
+    }
+    if (!alive)
+        return;
+    delivering_ = false;
+    ScheduleDelivery();
+}
+
+void TmdCustomMailSlot::DoOpen() {
+    if (OnOpen)
+        OnOpen(this);
+}
+
+void TmdCustomMailSlot::DoClose() {
+    if (OnClose)
+        OnClose(this);
+}
+
+void TmdCustomMailSlot::DoMessageAvail(const QByteArray& msg) {
+    if (OnMessageAvail)
+        OnMessageAvail(this, msg);
+}
+
+void TmdCustomMailSlot::RaiseError(const QString& msg) { throw EmdMailSlot(msg); }
+
+namespace {
+// Datagrams compare as zero-terminated texts.
+QByteArrayView UpToNul(const QByteArray& bytes) {
+    const void* nul = std::memchr(bytes.constData(), 0, size_t(bytes.size()));
+    return nul ? QByteArrayView(bytes.constData(), static_cast<const char*>(nul) - bytes.constData())
+               : QByteArrayView(bytes);
+}
+} // namespace
+
+void TmdCustomSecureMail::DoMessageAvail(const QByteArray& datagram) {
+    if (!FrameChecks(datagram)) {
+        DoError(datagram);
+        return;
+    }
+    if (lastDatagram_ && UpToNul(*lastDatagram_) == UpToNul(datagram)) {
+        DoDuplicated();
+        return;
+    }
+    lastDatagram_ = datagram;
+    TmdCustomMailSlot::DoMessageAvail(FramePayload(datagram));
+}
+
+void TmdCustomSecureMail::DoError(const QByteArray& datagram) {
+    if (OnError)
+        OnError(this, datagram);
+}
+
+void TmdCustomSecureMail::DoDuplicated() {
+    if (OnDuplicated)
+        OnDuplicated(this);
+}
+
+bool SendDatagram(DatagramNetwork& network, const QString& target, const QString& slot,
+                  const QByteArray& text) {
+    return WriteSlot(network, target, slot, FrameDatagram(text, TickCount()));
+}
+
+bool WriteSlot(DatagramNetwork& network, const QString& target, const QString& slot,
+               const QByteArray& data) {
+    return network.Write(target, ToAnsi(slot), data);
+}
+
+} // namespace corvane

@@ -1,0 +1,126 @@
+#pragma once
+// A slot endpoint: listens on one slot name of this computer and hands each
+// arriving datagram to the event loop, one at a time and in arrival order.
+// While a handler of an endpoint runs (also while it pumps the event loop) no
+// further datagram of that endpoint is delivered; datagrams of other endpoints
+// are. TmdCustomSecureMail adds the frame check (datagramframe.h) and drops an
+// exact repeat of the last datagram it accepted.
+#include "common/errors.h"
+#include "transport/datagramnetwork.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <optional>
+
+namespace corvane {
+
+class EmdMailSlot : public AppError {
+public:
+    using AppError::AppError;
+};
+
+namespace MailSlotErrors {
+inline const QString BadName = QStringLiteral("Bad mailslot name");
+inline const QString AlreadyExists = QStringLiteral("Mailslot allready exists");
+inline const QString CannotOpen = QStringLiteral("Cannot open mailslot");
+inline const QString NotActive = QStringLiteral("Not active");
+inline const QString InfoFailed = QStringLiteral("Error in GetMailSlotInfo");
+inline const QString NoMessages = QStringLiteral("No messages waiting");
+inline const QString ReadFailed = QStringLiteral("Error reading message");
+} // namespace MailSlotErrors
+
+class TmdCustomMailSlot : public QObject, protected DatagramSink {
+    Q_OBJECT
+public:
+    using NotifyEvent = std::function<void(TmdCustomMailSlot* sender)>;
+    using TmsMessageAvail = std::function<void(TmdCustomMailSlot* sender, const QByteArray& msg)>;
+    // Datagrams waiting beyond this are dropped, the oldest first.
+    static constexpr size_t MaxWaiting = 1024;
+
+    explicit TmdCustomMailSlot(DatagramNetwork& network, QObject* parent = nullptr);
+    ~TmdCustomMailSlot() override;
+
+    void Open();
+    void Close();
+    bool Active() const { return active_; }
+
+    QString Server() const { return server_; }
+    void SetServer(const QString& server);
+    // Until set explicitly, Slot follows the object's name.
+    QString Slot() const { return slot_; }
+    void SetSlot(const QString& slot);
+    quint32 MaxSize() const { return maxSize_; }
+    void SetMaxSize(quint32 maxSize);
+
+    // The next waiting datagram, whole.
+    QByteArray ReadNext();
+    // Datagrams waiting to be handed over.
+    size_t Waiting() const { return waiting_.size(); }
+
+    NotifyEvent OnOpen;
+    NotifyEvent OnClose;
+    TmsMessageAvail OnMessageAvail;
+
+protected:
+    virtual void DoOpen();
+    virtual void DoClose();
+    virtual void DoMessageAvail(const QByteArray& msg);
+    [[noreturn]] virtual void RaiseError(const QString& msg);
+
+    void FrameArrived(const QByteArray& frame) override;
+
+private:
+    void Reopen();
+    void ScheduleDelivery();
+    void DeliverNext();
+    QByteArray SlotBytes() const;
+
+    DatagramNetwork& network_;
+    bool active_ = false;
+    quint32 maxSize_ = 0;
+    QString server_ = QStringLiteral(".");
+    QString slot_;
+    QByteArray attachedSlot_;
+    bool slotSet_ = false;
+    std::deque<QByteArray> waiting_;
+    bool delivering_ = false;
+    bool holding_ = false;
+    bool scheduled_ = false;
+};
+
+class TmdCustomSecureMail : public TmdCustomMailSlot {
+    Q_OBJECT
+public:
+    using DatagramEvent = std::function<void(TmdCustomMailSlot* sender, const QByteArray& datagram)>;
+    using TmdCustomMailSlot::TmdCustomMailSlot;
+
+    DatagramEvent OnError;
+    NotifyEvent OnDuplicated;
+    const std::optional<QByteArray>& LastDatagram() const { return lastDatagram_; }
+
+protected:
+    void DoMessageAvail(const QByteArray& datagram) override;
+    virtual void DoError(const QByteArray& datagram);
+    virtual void DoDuplicated();
+
+private:
+    std::optional<QByteArray> lastDatagram_;
+};
+
+class TmdSecureMail : public TmdCustomSecureMail {
+    Q_OBJECT
+public:
+    using TmdCustomSecureMail::TmdCustomSecureMail;
+};
+
+// Frames a text (prefix taken now) and writes it to a slot on a target.
+bool SendDatagram(DatagramNetwork& network, const QString& target, const QString& slot,
+                  const QByteArray& text);
+// Writes one datagram as it is; true when it went out whole.
+bool WriteSlot(DatagramNetwork& network, const QString& target, const QString& slot,
+               const QByteArray& data);
+
+} // namespace corvane
