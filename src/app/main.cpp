@@ -1,2 +1,60 @@
+// The entry: one copy per user; a second start brings up the first copy's
+// main window and ends with exit code 0.
+#include "app/canberrasoundplayer.h"
+#include "app/mainform.h"
+#include "app/sessionsignals.h"
+#include "app/singleinstance.h"
+#include "app/systemcontext.h"
+#include "app/widgetdialogservice.h"
+
 #include <QApplication>
-int main(int argc, char** argv) { QApplication app(argc, argv); return 0; }
+#include <QTimer>
+#include <cstdio>
+
+using namespace corvane;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setApplicationDisplayName(ApplicationTitle);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    HostContext context;
+    FillSystemContext(context, QApplication::applicationFilePath());
+
+    SingleInstance instance(context.instanceName, SingleInstance::DefaultDirectory());
+    if (!instance.TryBecomeFirst()) {
+        // Ends silently when the first copy has no main window yet.
+        instance.AskFirstToRestore();
+        return 0;
+    }
+
+    WidgetDialogService dialogs;
+    CanberraSoundPlayer sound({context.workDir, context.dataDir + QStringLiteral("/sounds")});
+    context.dialogs = &dialogs;
+    context.sound = &sound;
+
+    std::unique_ptr<TMainForm> mainForm;
+    try {
+        mainForm = std::make_unique<TMainForm>(context);
+    } catch (const StartupError& e) {
+        std::fprintf(stderr, "corvane: %s\n", qPrintable(e.Message()));
+        dialogs.MessageBox(GeneralErrorText(e.Message()), ApplicationTitle,
+                           DialogService::Icon::Stop, DialogService::Ok);
+        return 1;
+    }
+    QObject::connect(mainForm.get(), &TMainForm::Closed, &app, &QApplication::quit);
+    QObject::connect(&instance, &SingleInstance::RestoreRequested, mainForm.get(),
+                     &TMainForm::RestoreApplication);
+    instance.Listen();
+
+    SessionSignals signals_;
+    QObject::connect(&signals_, &SessionSignals::CloseRequested, mainForm.get(),
+                     &TMainForm::SessionClose);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, mainForm.get(),
+                     [&mainForm](QSessionManager&) { mainForm->SessionClose(); });
+    QTimer::singleShot(0, mainForm.get(), &TMainForm::AppActivate);
+    if (!mainForm->HasTray())
+        mainForm->showMinimized();
+    return app.exec();
+}

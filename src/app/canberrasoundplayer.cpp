@@ -1,0 +1,51 @@
+#include "app/canberrasoundplayer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <canberra.h>
+
+namespace corvane {
+
+CanberraSoundPlayer::CanberraSoundPlayer(QStringList searchDirs)
+    : searchDirs_(std::move(searchDirs)) {
+    if (ca_context_create(&context_) != CA_SUCCESS)
+        context_ = nullptr;
+    else
+        ca_context_change_props(context_, CA_PROP_APPLICATION_NAME, "Corvane", nullptr);
+}
+
+CanberraSoundPlayer::~CanberraSoundPlayer() {
+    if (context_)
+        ca_context_destroy(context_);
+}
+
+QString CanberraSoundPlayer::FindSoundFile(const QString& fileName) const {
+    for (const QString& dir : searchDirs_) {
+        // Bare names compare without letter case, as on the system the
+        // sounds were named for ("Message.Wav" finds "message.wav").
+        const QDir d(dir);
+        const QStringList hits = d.entryList({fileName}, QDir::Files | QDir::CaseSensitive);
+        if (!hits.isEmpty())
+            return d.filePath(hits.first());
+        for (const QString& entry : d.entryList(QDir::Files))
+            if (entry.compare(fileName, Qt::CaseInsensitive) == 0)
+                return d.filePath(entry);
+    }
+    return {};
+}
+
+void CanberraSoundPlayer::PlayEventSound(const QString& fileName, const QString& themeId) {
+    if (!context_)
+        return;
+    const QString path = FindSoundFile(fileName);
+    if (!path.isEmpty())
+        ca_context_play(context_, 0, CA_PROP_MEDIA_FILENAME, QFile::encodeName(path).constData(),
+                        nullptr);
+    else
+        ca_context_play(context_, 0, CA_PROP_EVENT_ID, themeId.toUtf8().constData(), nullptr);
+}
+
+void CanberraSoundPlayer::Beep() { QApplication::beep(); }
+
+} // namespace corvane

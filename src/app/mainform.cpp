@@ -1,0 +1,431 @@
+#include "app/mainform.h"
+
+#include "common/ansicodec.h"
+#include "common/dialogservice.h"
+#include "common/fieldsplit.h"
+#include "common/timedwait.h"
+#include "settings/optionspage.h"
+#include "transport/datagramnetwork.h"
+#include "transport/mailslot.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cstdio>
+
+namespace corvane {
+
+TMainForm::TMainForm(HostContext& context, QWidget* parent)
+    : QMainWindow(parent), context_(context) {
+    setObjectName(QStringLiteral("TMainForm"));
+    setWindowTitle(QStringLiteral("Corvane")); // the application title comes at activation
+    setWindowIcon(ImageList::ApplicationIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(DesignWidth, DesignHeight);
+    resize(DesignWidth, DesignHeight);
+    if (!context_.datagrams) {
+        ownNetwork_ = std::make_unique<DatagramNetwork>(context_);
+        context_.datagrams = ownNetwork_.get();
+    }
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    const struct {
+        QWidget** page;
+        const char* name;
+        const char* caption;
+    } pages[] = {{&TabSheet1, "TabSheet1", "Compose"},  {&TabSheet2, "TabSheet2", "Incoming"},
+                 {&TabSheet3, "TabSheet3", "Outgoing"}, {&TabSheet4, "TabSheet4", "Groups"},
+                 {&TabSheet5, "TabSheet5", "Options"}};
+    for (const auto& p : pages) {
+        *p.page = new QWidget(PageControl1);
+        (*p.page)->setObjectName(QLatin1String(p.name));
+        PageControl1->addTab(*p.page, QLatin1String(p.caption));
+    }
+    layout->addWidget(PageControl1, 1);
+    setCentralWidget(central);
+    BuildComposePage();
+    Options = new OptionsPage(TabSheet5, this);
+    BuildBottomPanel();
+    layout->addWidget(Panel1);
+    BuildMenu();
+
+    // Components come up in form order: the listener, the timers, the tray
+    // icon, the presence endpoint (closed).
+    StartMessageListener();
+    RxTimerEvent1 = new QTimer(this);
+    RxTimerEvent1->setObjectName(QStringLiteral("RxTimerEvent1"));
+    RxTimerEvent2 = new QTimer(this);
+    RxTimerEvent2->setObjectName(QStringLiteral("RxTimerEvent2"));
+    RxTimerEvent2->setInterval(context_.timings.keepAliveMs);
+    connect(RxTimerEvent2, &QTimer::timeout, this, &TMainForm::RxTimerEvent2Timer);
+    RxTimerEvent2->start();
+    TrayIcon1 = new QSystemTrayIcon(ImageList::ApplicationIcon(), this);
+    TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
+    TrayIcon1->setToolTip(TrayTip.left(63));
+    connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::DoubleClick)
+            RestoreApplication();
+    });
+    if (HasTray())
+        TrayIcon1->show();
+    IcqSlot = new TmdSecureMail(Datagrams(), this);
+    IcqSlot->setObjectName(QStringLiteral("IcqSlot"));
+    IcqSlot->SetSlot(PresenceSlotName);
+
+    qApp->installEventFilter(this);
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    qApp->removeEventFilter(this);
+    delete IcqSlot; // before the network it is attached to
+    IcqSlot = nullptr;
+    if (ownNetwork_ && context_.datagrams == ownNetwork_.get())
+        context_.datagrams = nullptr;
+}
+
+void TMainForm::FormCreate() {
+    Language.SetLanguage(Language::English);
+    OnlineFlag = true;
+    FirstTreeOpen = true;
+    RxTimerEvent1->setInterval(context_.timings.presenceFirstMs);
+    RxTimerEvent1->start();
+}
+
+QString TMainForm::Alias() const { return Options->AliasEdit->text(); }
+
+bool TMainForm::HasTray() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+void TMainForm::BuildComposePage() {
+    auto* page = new QVBoxLayout(TabSheet1);
+    auto* recipientRow = new QHBoxLayout;
+    Label1 = new QLabel(QStringLiteral("&Computer name:"), TabSheet1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    CompNameBtn = new QToolButton(TabSheet1);
+    CompNameBtn->setObjectName(QStringLiteral("CompNameBtn"));
+    CompNameBtn->setCheckable(true);
+    CompNameBtn->setAutoRaise(true);
+    CompNameBtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    CompNameBtn->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    CompNameBtn->setIcon(ImageList1.Icon(ImageList::ComputerImage));
+    CompNameBtn->setText(Language.Text(Strings::SelectRecipient));
+    CompNameBtn->setAccessibleName(QStringLiteral("Computer name"));
+    CompNameBtn->setStyleSheet(QStringLiteral("QToolButton { text-align: left; }"));
+    Label1->setBuddy(CompNameBtn);
+    recipientRow->addWidget(Label1);
+    recipientRow->addWidget(CompNameBtn, 1);
+    page->addLayout(recipientRow);
+
+    auto* choiceRow = new QHBoxLayout;
+    RadioGroup1 = new QGroupBox(QStringLiteral("Send &To:"), TabSheet1);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    auto* radios = new QVBoxLayout(RadioGroup1);
+    RadioGroup1Items = new QButtonGroup(RadioGroup1);
+    const QString items[] = {QStringLiteral("Single workstation"),
+                             QStringLiteral("All computers in domain")};
+    for (int i = 0; i < 2; ++i) {
+        auto* radio = new QRadioButton(items[i], RadioGroup1);
+        radio->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(i));
+        RadioGroup1Items->addButton(radio, i);
+        radios->addWidget(radio);
+    }
+    RadioGroup1Items->button(0)->setChecked(true);
+    choiceRow->addWidget(RadioGroup1, 1);
+    Toggle1 = new QPushButton(Language.Text(Strings::Online), TabSheet1);
+    Toggle1->setObjectName(QStringLiteral("Toggle1"));
+    Toggle1->setCheckable(true);
+    Toggle1->setChecked(true);
+    Toggle1->setAccessibleName(QStringLiteral("Online state"));
+    choiceRow->addWidget(Toggle1, 0, Qt::AlignVCenter);
+    page->addLayout(choiceRow);
+
+    el_Memo1 = new QLabel(QStringLiteral("&Message content:"), TabSheet1);
+    el_Memo1->setObjectName(QStringLiteral("el_Memo1"));
+    Memo1 = new QTextEdit(TabSheet1);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setAccessibleName(QStringLiteral("Message content"));
+    el_Memo1->setBuddy(Memo1);
+    page->addWidget(el_Memo1);
+    page->addWidget(Memo1, 1);
+    ClearBtn = new QPushButton(QStringLiteral("Clear message"), TabSheet1);
+    ClearBtn->setObjectName(QStringLiteral("ClearBtn"));
+    page->addWidget(ClearBtn, 0, Qt::AlignLeft);
+    connect(Memo1, &QTextEdit::textChanged, this, &TMainForm::Memo1Change);
+
+    // The network tree drops down over the Compose page under the recipient
+    // button; it is hidden until then.
+    TreeView1 = new QTreeWidget(TabSheet1);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setIndentation(19);
+    TreeView1->setAccessibleName(QStringLiteral("Network"));
+    TreeView1->setVisible(false);
+}
+
+void TMainForm::BuildBottomPanel() {
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(42);
+    auto* row = new QHBoxLayout(Panel1);
+    row->setContentsMargins(7, 7, 7, 5);
+    SendBtn = new QPushButton(QStringLiteral("&Send"), Panel1);
+    SendBtn->setObjectName(QStringLiteral("SendBtn"));
+    SendBtn->setToolTip(QStringLiteral("F5 - Send message"));
+    SendBtn->setEnabled(false);
+    ChatBtn = new QPushButton(QStringLiteral("Cha&t"), Panel1);
+    ChatBtn->setObjectName(QStringLiteral("ChatBtn"));
+    CloseBtn = new QPushButton(QStringLiteral("Hi&de"), Panel1);
+    CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+    CloseBtn->setToolTip(QStringLiteral("Hide to the Windows tray"));
+    row->addWidget(SendBtn);
+    row->addWidget(ChatBtn);
+    row->addStretch(1);
+    row->addWidget(CloseBtn);
+    connect(SendBtn, &QPushButton::clicked, this, [this] {
+        if (SendBtnClick)
+            RunHandler(context_, SendBtnClick);
+    });
+    connect(ChatBtn, &QPushButton::clicked, this, &TMainForm::ChatBtnClick);
+    connect(CloseBtn, &QPushButton::clicked, this, &TMainForm::CloseBtnClick);
+}
+
+void TMainForm::BuildMenu() {
+    auto makeAction = [this](QMenu* menu, const char* name, const QString& text) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    OptionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
+    OptionsMenu->setObjectName(QStringLiteral("Options1"));
+    IsPopupMenu = makeAction(OptionsMenu, "IsPopupMenu", QStringLiteral("&Popup incoming messages"));
+    IsPopupMenu->setCheckable(true);
+    IsPopupMenu->setChecked(true);
+    // The check mark is inverted by the handler, not by the action itself.
+    connect(IsPopupMenu, &QAction::triggered, this, [this] {
+        IsPopupMenu->setChecked(!IsPopupMenu->isChecked());
+        IsPopupMenuClick();
+    });
+    OptionsMenu->addSeparator();
+    LanguageMenu = OptionsMenu->addMenu(QStringLiteral("&Language"));
+    LanguageMenu->setObjectName(QStringLiteral("Language1"));
+    Russian1 = makeAction(LanguageMenu, "Russian1", QStringLiteral("Russian"));
+    English1 = makeAction(LanguageMenu, "English1", QStringLiteral("&English"));
+    auto* languages = new QActionGroup(this);
+    for (QAction* a : {Russian1, English1}) {
+        a->setCheckable(true);
+        languages->addAction(a);
+    }
+    English1->setChecked(true);
+    OptionsMenu->addSeparator();
+    ExitMenu = makeAction(OptionsMenu, "ExitMenu", QStringLiteral("E&xit"));
+    ExitMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    connect(ExitMenu, &QAction::triggered, this, &TMainForm::ExitMenuClick);
+
+    EditMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    EditMenu->setObjectName(QStringLiteral("Edit1"));
+    Undo1 = makeAction(EditMenu, "Undo1", QStringLiteral("&Undo"));
+    EditCut1 = makeAction(EditMenu, "EditCut1", QStringLiteral("Cu&t"));
+    EditCopy1 = makeAction(EditMenu, "EditCopy1", QStringLiteral("&Copy"));
+    EditPaste1 = makeAction(EditMenu, "EditPaste1", QStringLiteral("&Paste"));
+    connect(Undo1, &QAction::triggered, Memo1, &QTextEdit::undo);
+    connect(EditCut1, &QAction::triggered, Memo1, &QTextEdit::cut);
+    connect(EditCopy1, &QAction::triggered, Memo1, &QTextEdit::copy);
+    connect(EditPaste1, &QAction::triggered, Memo1, &QTextEdit::paste);
+
+    HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    HelpMenu->setObjectName(QStringLiteral("Help1"));
+    N2 = makeAction(HelpMenu, "N2", QStringLiteral("&About"));
+}
+
+void TMainForm::StartMessageListener() {
+    MsgServer = new QTcpServer(this);
+    MsgServer->setObjectName(QStringLiteral("MsgServer"));
+    MsgServer->setMaxPendingConnections(64);
+    if (!MsgServer->listen(context_.network.bindAddress, context_.network.messagePort)) {
+        throw StartupError(QStringLiteral("Cannot listen on TCP port %1: %2")
+                               .arg(context_.network.messagePort)
+                               .arg(MsgServer->errorString()));
+    }
+}
+
+void TMainForm::AppActivate() {
+    if (appActivated_)
+        return;
+    appActivated_ = true;
+    PageControl1->setCurrentWidget(TabSheet1);
+    // Changing a window flag hides the window, so it comes before the hiding.
+    const bool onTop = Options->CheckBox2->isChecked();
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop)
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    HideToTray();
+    setWindowTitle(ApplicationTitle);
+}
+
+void TMainForm::HideToTray() {
+    if (HasTray())
+        hide();
+    else
+        showMinimized(); // without a tray the taskbar button stays reachable
+}
+
+void TMainForm::RestoreApplication() {
+    const bool first = !everShown_;
+    everShown_ = true;
+    showNormal();
+    raise();
+    activateWindow();
+    if (first)
+        FormStorage1RestorePlacement();
+}
+
+void TMainForm::FormStorage1RestorePlacement() {
+    if (Options->AliasEdit->text().isEmpty())
+        Options->AliasEdit->setText(LocalComputerName());
+    try {
+        IcqSlot->Open();
+    } catch (const EmdMailSlot& e) {
+        ShowGeneralError(context_, e.Message());
+        return; // the later restore steps do not run
+    }
+    for (const auto& step : AfterEndpointOpen)
+        RunHandler(context_, step);
+}
+
+bool TMainForm::FormCloseQuery() {
+    if (closing_)
+        return false;
+    if (!sessionEnding_ && isActiveWindow() && Options->CheckBox1->isChecked()) {
+        const auto answer = context_.dialogs->MessageBox(
+            QStringLiteral("Are you sure to quit?"), ApplicationTitle, DialogService::Icon::Question,
+            DialogService::Yes | DialogService::No | DialogService::Cancel);
+        if (answer != DialogService::Yes)
+            return false;
+    }
+    closing_ = true;
+    SendDatagram(Datagrams(), QStringLiteral("*"), IcqSlot->Slot(),
+                 JoinFields({"OFFLINE_NOTIFY", ToAnsi(LocalComputerName()), ToAnsi(Alias())}));
+    PumpMessagesFor(context_.timings.closeWaitMs);
+    MsgServer->close();
+    IcqSlot->Close();
+    closing_ = false;
+    return true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!closeAllowed_) {
+        if (!FormCloseQuery()) {
+            event->ignore();
+            return;
+        }
+        closeAllowed_ = true;
+    }
+    event->accept();
+    TrayIcon1->hide();
+    Q_EMIT Closed();
+}
+
+void TMainForm::SessionClose() {
+    sessionEnding_ = true;
+    if (!closeAllowed_)
+        close();
+}
+
+void TMainForm::ExitMenuClick() { close(); }
+
+void TMainForm::CloseBtnClick() { HideToTray(); }
+
+void TMainForm::ChatBtnClick() {
+    if (ChatWindowShow)
+        RunHandler(context_, ChatWindowShow);
+}
+
+void TMainForm::IsPopupMenuClick() {
+    // The check mark is read by the receiving side when a message arrives.
+}
+
+void TMainForm::RxTimerEvent2Timer() {
+    if (HasTray() && !TrayIcon1->isVisible() && !closeAllowed_)
+        TrayIcon1->show(); // the shell may have lost the icon
+}
+
+void TMainForm::Memo1Change() {
+    SendBtn->setEnabled(!Memo1->toPlainText().isEmpty() &&
+                        CompNameBtn->text() != Language.Text(Strings::SelectRecipient));
+}
+
+bool TMainForm::FormShortCut(int key, Qt::KeyboardModifiers) {
+    if (key != Qt::Key_F5)
+        return false;
+    if (SendBtn->isEnabled() && SendBtnClick)
+        RunHandler(context_, SendBtnClick);
+    return true;
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (isMinimized() && HasTray() && everShown_) {
+        // Minimized windows go to the tray, without a taskbar button.
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                hide();
+        });
+    } else if (!isMinimized() && isVisible() && appActivated_ && !everShown_) {
+        // Restored from the taskbar (no tray): the first showing.
+        everShown_ = true;
+        QTimer::singleShot(0, this, &TMainForm::FormStorage1RestorePlacement);
+    }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F5) {
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();
+            return true;
+        }
+        return FormShortCut(key->key(), key->modifiers());
+    }
+    // Ctrl+X cuts where the focused control has the editing context menu (the
+    // compose editor and the incoming viewer) and exits anywhere else.
+    if (event->type() == QEvent::ShortcutOverride && key->key() == Qt::Key_X &&
+        key->modifiers() == Qt::ControlModifier && widget->objectName() == QLatin1String("Memo2")) {
+        event->accept();
+        return true;
+    }
+    return false;
+}
+
+} // namespace corvane

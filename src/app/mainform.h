@@ -1,0 +1,164 @@
+#pragma once
+// The main window: a shell that holds the pages, the bottom panel, the menu,
+// the tray icon and the timers, and composes the subsystems that own the
+// handlers of their controls.
+#include "app/imagelist.h"
+#include "common/errors.h"
+#include "common/hostcontext.h"
+#include "settings/stringtable.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QSystemTrayIcon;
+class QTabWidget;
+class QTcpServer;
+class QTextEdit;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+
+namespace corvane {
+
+class DatagramNetwork;
+class OptionsPage;
+class TmdSecureMail;
+
+// Start-up cannot go on (the message port is taken): the program ends.
+class StartupError : public AppError {
+public:
+    using AppError::AppError;
+};
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int DesignWidth = 370;
+    static constexpr int DesignHeight = 468;
+    static inline const QString PresenceSlotName = QStringLiteral("CORVANE3");
+    static inline const QString TrayTip = QStringLiteral("Corvane Messenger");
+
+    // Throws StartupError when the message listener cannot start.
+    explicit TMainForm(HostContext& context, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    HostContext& Context() const { return context_; }
+    DatagramNetwork& Datagrams() const { return *context_.datagrams; }
+    QString LocalComputerName() const { return context_.LocalComputerName(); }
+    // The alias as typed now on the Options page.
+    QString Alias() const;
+
+    // State
+    LanguageState Language; // CurrentStringTable
+    bool OnlineFlag = true;
+    bool FirstTreeOpen = true;
+    ImageList ImageList1;
+
+    // Controls
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr; // Compose
+    QWidget* TabSheet2 = nullptr; // Incoming
+    QWidget* TabSheet3 = nullptr; // Outgoing
+    QWidget* TabSheet4 = nullptr; // Groups
+    QWidget* TabSheet5 = nullptr; // Options
+    QWidget* Panel1 = nullptr;
+    QPushButton* SendBtn = nullptr;
+    QPushButton* ChatBtn = nullptr;
+    QPushButton* CloseBtn = nullptr;
+    // Compose page
+    QLabel* Label1 = nullptr; // "&Computer name:"
+    QToolButton* CompNameBtn = nullptr;
+    QGroupBox* RadioGroup1 = nullptr;
+    QButtonGroup* RadioGroup1Items = nullptr; // id 0 single workstation, 1 all computers
+    QPushButton* Toggle1 = nullptr;
+    QLabel* el_Memo1 = nullptr;
+    QTextEdit* Memo1 = nullptr;
+    QPushButton* ClearBtn = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    OptionsPage* Options = nullptr;
+    // Menu
+    QMenu* OptionsMenu = nullptr;
+    QAction* IsPopupMenu = nullptr;
+    QMenu* LanguageMenu = nullptr;
+    QAction* Russian1 = nullptr;
+    QAction* English1 = nullptr;
+    QAction* ExitMenu = nullptr;
+    QMenu* EditMenu = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* EditCut1 = nullptr;
+    QAction* EditCopy1 = nullptr;
+    QAction* EditPaste1 = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* N2 = nullptr;
+    // Components
+    TmdSecureMail* IcqSlot = nullptr;
+    QTcpServer* MsgServer = nullptr;
+    QTimer* RxTimerEvent1 = nullptr; // presence timer
+    QTimer* RxTimerEvent2 = nullptr; // tray keep-alive
+    QSystemTrayIcon* TrayIcon1 = nullptr;
+
+    // Handlers
+    void AppActivate();
+    bool FormCloseQuery();
+    void ExitMenuClick();
+    void CloseBtnClick();
+    void ChatBtnClick();
+    void IsPopupMenuClick();
+    void RxTimerEvent2Timer();
+    // The Send button is enabled exactly when the compose editor has text and
+    // a recipient is chosen.
+    void Memo1Change();
+    // A key that reached the window's shortcut handling; true when consumed.
+    bool FormShortCut(int key, Qt::KeyboardModifiers modifiers);
+    // Tray double click, or a second start: bring the window up; the first
+    // time, this is its first showing and runs the restore steps.
+    void RestoreApplication();
+    // The restore steps of the first showing.
+    void FormStorage1RestorePlacement();
+    // The desktop session ends (logout, SIGTERM, SIGINT): close without a
+    // question.
+    void SessionClose();
+    bool EverShown() const { return everShown_; }
+    bool HasTray() const;
+
+    // Hooks of later subsystems, run by the shell.
+    std::function<void()> SendBtnClick;
+    std::function<void()> ChatWindowShow;
+    std::vector<std::function<void()>> AfterEndpointOpen; // restore steps after the endpoint
+
+Q_SIGNALS:
+    // The close was allowed; the window is gone from the desktop.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void BuildMenu();
+    void BuildComposePage();
+    void BuildBottomPanel();
+    void StartMessageListener();
+    void HideToTray();
+
+    HostContext& context_;
+    std::unique_ptr<DatagramNetwork> ownNetwork_;
+    bool everShown_ = false;
+    bool appActivated_ = false;
+    bool closing_ = false;
+    bool closeAllowed_ = false;
+    bool sessionEnding_ = false;
+};
+
+} // namespace corvane

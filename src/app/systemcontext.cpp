@@ -1,0 +1,24 @@
+#include "app/systemcontext.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace corvane {
+
+void FillSystemContext(HostContext& context, const QString& executablePath) {
+    context.computerNameSource = &SystemComputerName;
+    const QString base = QFileInfo(executablePath).completeBaseName().isEmpty()
+                             ? QStringLiteral("corvane")
+                             : QFileInfo(executablePath).completeBaseName();
+    context.configDir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + base;
+    context.workDir = QDir::currentPath();
+    // Installed sounds, or those beside a build tree's executable.
+    const QString installed = QStringLiteral(CORVANE_DATADIR);
+    const QString relative =
+        QFileInfo(executablePath).absolutePath() + QStringLiteral("/../share/corvane");
+    context.dataDir = QFileInfo::exists(installed) ? installed : QDir::cleanPath(relative);
+}
+
+} // namespace corvane

@@ -1,0 +1,51 @@
+#include "app/widgetdialogservice.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace corvane {
+
+DialogService::Button WidgetDialogService::MessageBox(const QString& text, const QString& title,
+                                                      Icon icon, Buttons buttons) {
+    QMessageBox box(nullptr);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Stop: box.setIcon(QMessageBox::Critical); break;
+    }
+    QMessageBox::StandardButtons standard;
+    if (buttons & Ok) standard |= QMessageBox::Ok;
+    if (buttons & Yes) standard |= QMessageBox::Yes;
+    if (buttons & No) standard |= QMessageBox::No;
+    if (buttons & Cancel) standard |= QMessageBox::Cancel;
+    box.setStandardButtons(standard ? standard : QMessageBox::Ok);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    switch (box.exec()) {
+    case QMessageBox::Ok: return Ok;
+    case QMessageBox::Yes: return Yes;
+    case QMessageBox::No: return No;
+    case QMessageBox::Cancel: return Cancel;
+    default: return (buttons & ~Ok) ? Cancel : Ok;
+    }
+}
+
+QString WidgetDialogService::OpenFileName(const QString& title, const QString& filter) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QString(), filter);
+}
+
+QString WidgetDialogService::SaveFileName(const QString& title, const QString& filter,
+                                          const QString& defaultSuffix) {
+    QFileDialog dialog(QApplication::activeWindow(), title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+               ? dialog.selectedFiles().first()
+               : QString();
+}
+
+} // namespace corvane

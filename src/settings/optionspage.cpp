@@ -1,0 +1,59 @@
+#include "settings/optionspage.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace corvane {
+namespace {
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, bool checked) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setChecked(checked);
+    return box;
+}
+} // namespace
+
+OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
+    auto* layout = new QVBoxLayout(tabSheet);
+    CheckBox1 = MakeCheck(tabSheet, "CheckBox1", QStringLiteral("Confirmation on exit"), true);
+    CheckBox2 = MakeCheck(tabSheet, "CheckBox2", QStringLiteral("Always on Top"), false);
+    CheckBox3 = MakeCheck(tabSheet, "CheckBox3", QStringLiteral("Message Box after successful sending"), true);
+    CheckBox4 = MakeCheck(tabSheet, "CheckBox4", QStringLiteral("Enable sound notification"), true);
+    CheckBox5 = MakeCheck(tabSheet, "CheckBox5", QStringLiteral("Clear message area after send"), false);
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5})
+        layout->addWidget(box);
+
+    auto* aliasRow = new QHBoxLayout;
+    Label1 = new QLabel(QStringLiteral("Alias:"), tabSheet);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    AliasEdit = new QLineEdit(tabSheet);
+    AliasEdit->setObjectName(QStringLiteral("AliasEdit"));
+    AliasEdit->setAccessibleName(QStringLiteral("Alias"));
+    Label1->setBuddy(AliasEdit);
+    ApplyBtn2 = new QPushButton(QStringLiteral("Apply new name"), tabSheet);
+    ApplyBtn2->setObjectName(QStringLiteral("ApplyBtn2"));
+    aliasRow->addWidget(Label1);
+    aliasRow->addWidget(AliasEdit, 1);
+    aliasRow->addWidget(ApplyBtn2);
+    layout->addLayout(aliasRow);
+
+    CheckBox6 = MakeCheck(tabSheet, "CheckBox6", QStringLiteral("Auto Answer"), false);
+    layout->addWidget(CheckBox6);
+    RichEdit1 = new QTextEdit(tabSheet);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setAccessibleName(QStringLiteral("Auto Answer text"));
+    RichEdit1->setAcceptRichText(false);
+    RichEdit1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    RichEdit1->setPlainText(QStringLiteral("I am away..."));
+    RichEdit1->setVisible(false); // shown only while "Auto Answer" is checked
+    layout->addWidget(RichEdit1, 1);
+    layout->addStretch();
+}
+
+} // namespace corvane

@@ -1,0 +1,33 @@
+#pragma once
+// The Options page of the main window: its controls, built into the page the
+// main window gives. The handlers of the controls live with the subsystems
+// that own them (exit confirmation, always on top, messages, presence).
+#include <QObject>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTextEdit;
+class QWidget;
+
+namespace corvane {
+
+class OptionsPage : public QObject {
+    Q_OBJECT
+public:
+    explicit OptionsPage(QWidget* tabSheet, QObject* parent = nullptr);
+
+    QCheckBox* CheckBox1;  // "Confirmation on exit"
+    QCheckBox* CheckBox2;  // "Always on Top"
+    QCheckBox* CheckBox3;  // "Message Box after successful sending"
+    QCheckBox* CheckBox4;  // "Enable sound notification"
+    QCheckBox* CheckBox5;  // "Clear message area after send"
+    QLabel* Label1;        // "Alias:"
+    QLineEdit* AliasEdit;
+    QPushButton* ApplyBtn2; // "Apply new name"
+    QCheckBox* CheckBox6;  // "Auto Answer"
+    QTextEdit* RichEdit1;  // the automatic answer text
+};
+
+} // namespace corvane
