@@ -4,6 +4,7 @@
 #include "common/dialogservice.h"
 #include "common/fieldsplit.h"
 #include "common/timedwait.h"
+#include "messaging/messagelistener.h"
 #include "settings/optionspage.h"
 #include "transport/datagramnetwork.h"
 #include "transport/mailslot.h"
@@ -25,8 +26,6 @@
 #include <QRadioButton>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -264,13 +263,12 @@ void TMainForm::BuildMenu() {
 }
 
 void TMainForm::StartMessageListener() {
-    MsgServer = new QTcpServer(this);
+    MsgServer = new MessageListener(context_, this);
     MsgServer->setObjectName(QStringLiteral("MsgServer"));
-    MsgServer->setMaxPendingConnections(64);
-    if (!MsgServer->listen(context_.network.bindAddress, context_.network.messagePort)) {
+    if (!MsgServer->Listen()) {
         throw StartupError(QStringLiteral("Cannot listen on TCP port %1: %2")
                                .arg(context_.network.messagePort)
-                               .arg(MsgServer->errorString()));
+                               .arg(MsgServer->ErrorString()));
     }
 }
 
@@ -331,7 +329,7 @@ bool TMainForm::FormCloseQuery() {
     SendDatagram(Datagrams(), QStringLiteral("*"), IcqSlot->Slot(),
                  JoinFields({"OFFLINE_NOTIFY", ToAnsi(LocalComputerName()), ToAnsi(Alias())}));
     PumpMessagesFor(context_.timings.closeWaitMs);
-    MsgServer->close();
+    MsgServer->Close();
     IcqSlot->Close();
     closing_ = false;
     return true;

@@ -21,7 +21,6 @@ class QPushButton;
 class QRadioButton;
 class QSystemTrayIcon;
 class QTabWidget;
-class QTcpServer;
 class QTextEdit;
 class QTimer;
 class QToolButton;
@@ -30,6 +29,7 @@ class QTreeWidget;
 namespace corvane {
 
 class DatagramNetwork;
+class MessageListener;
 class OptionsPage;
 class TmdSecureMail;
 
@@ -101,7 +101,7 @@ public:
     QAction* N2 = nullptr;
     // Components
     TmdSecureMail* IcqSlot = nullptr;
-    QTcpServer* MsgServer = nullptr;
+    MessageListener* MsgServer = nullptr;
     QTimer* RxTimerEvent1 = nullptr; // presence timer
     QTimer* RxTimerEvent2 = nullptr; // tray keep-alive
     QSystemTrayIcon* TrayIcon1 = nullptr;

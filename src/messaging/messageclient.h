@@ -1,0 +1,57 @@
+#pragma once
+// Delivers one message record to one computer's message port and learns the
+// real outcome: the record counts as delivered only when the connection was
+// established and every byte was written before the close. A target that does
+// not answer within the context's delivery time is a failure.
+#include "common/hostcontext.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace corvane {
+
+enum class DeliveryOutcome { Pending, Delivered, Unresolved, Refused, TimedOut, Failed };
+
+class MessageClient : public QObject {
+    Q_OBJECT
+public:
+    MessageClient(HostContext& context, QString host, QByteArray record, QObject* parent = nullptr);
+    ~MessageClient() override;
+
+    void Start();
+    DeliveryOutcome Outcome() const { return outcome_; }
+    QString Host() const { return host_; }
+    // Why it failed, for people ("connection refused", ...).
+    QString ErrorText() const { return error_; }
+
+Q_SIGNALS:
+    void Finished(corvane::DeliveryOutcome outcome);
+
+private:
+    void Connect(const QHostAddress& address);
+    void Finish(DeliveryOutcome outcome, const QString& error = {});
+
+    HostContext& context_;
+    QString host_;
+    QByteArray record_;
+    QTcpSocket socket_;
+    QTimer deadline_;
+    qint64 written_ = 0;
+    int lookupId_ = -1;
+    DeliveryOutcome outcome_ = DeliveryOutcome::Pending;
+    QString error_;
+};
+
+// Delivers one record to several hosts at the same time, each with its own
+// bounded time, running the event loop until all are done. The outcomes are in
+// the order of the hosts.
+QList<DeliveryOutcome> DeliverToAll(HostContext& context, const QStringList& hosts,
+                                    const QByteArray& record, QStringList* errors = nullptr);
+
+} // namespace corvane
