@@ -1,0 +1,167 @@
+#include "messaging/storepage.h"
+
+#include "support/testcontext.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace corvane;
+using corvane::test::TestComputer;
+
+namespace {
+
+class StorePageTest : public ::testing::Test {
+protected:
+    void Build(StoreKind kind) {
+        tab = std::make_unique<QWidget>();
+        tab->resize(500, 300);
+        page = std::make_unique<StorePage>(tab.get(), kind, computer.context, language);
+    }
+    void Click(const char* name) {
+        auto* button = tab->findChild<QToolButton*>(QLatin1String(name));
+        ASSERT_NE(button, nullptr) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QString Counter(const char* name = "Label2") const {
+        return tab->findChild<QLabel*>(QLatin1String(name))->text();
+    }
+    QString Header(const char* name = "Edit1") const {
+        return tab->findChild<QLineEdit*>(QLatin1String(name))->text();
+    }
+    QString Body(const char* name = "Memo2") const {
+        return tab->findChild<QTextEdit*>(QLatin1String(name))->toPlainText();
+    }
+
+    TestComputer computer{QStringLiteral("HOST1"), 2, {}};
+    LanguageState language;
+    std::unique_ptr<QWidget> tab;
+    std::unique_ptr<StorePage> page;
+};
+
+struct Control {
+    const char* name;
+    const char* hint;
+};
+
+} // namespace
+
+TEST_F(StorePageTest, PagesCarryTheNamedControlsAndHints) {
+    const std::vector<Control> incoming = {{"FirstMsgBtn", "First message"},
+                                           {"LeftBtn", "Previous message"},
+                                           {"RightBtn", "Next message"},
+                                           {"LastMsgBtn", "Last message"},
+                                           {"DeleteBtn", "Delete current message"},
+                                           {"DeleteAllBtn", "Delete all messages"}};
+    const std::vector<Control> outgoing = {{"FirstMsgBtn2", "First message"},
+                                           {"LeftBtn2", "Previous message"},
+                                           {"RightBtn2", "Next message"},
+                                           {"LastMsgBtn2", "Last message"},
+                                           {"DeleteBtn2", "Delete Current Message"},
+                                           {"DeleteAllBtn2", "Delete All Messages"}};
+    for (StoreKind kind : {StoreKind::Incoming, StoreKind::Outgoing}) {
+        Build(kind);
+        const bool in = kind == StoreKind::Incoming;
+        for (const Control& c : in ? incoming : outgoing) {
+            auto* b = tab->findChild<QToolButton*>(QLatin1String(c.name));
+            ASSERT_NE(b, nullptr) << c.name;
+            EXPECT_EQ(b->toolTip(), c.hint) << c.name;
+            EXPECT_EQ(b->accessibleName(), c.hint) << c.name;
+            EXPECT_EQ(b->text(), "") << c.name;
+        }
+        for (const char* panel : in ? std::vector{"Panel2", "Panel3", "Panel4"}
+                                    : std::vector{"Panel5", "Panel6", "Panel7"})
+            EXPECT_NE(tab->findChild<QWidget*>(QLatin1String(panel)), nullptr) << panel;
+        EXPECT_EQ(Counter(in ? "Label2" : "Label4"), "Message 0 of 0");
+        auto* edit = tab->findChild<QLineEdit*>(QLatin1String(in ? "Edit1" : "Edit2"));
+        auto* memo = tab->findChild<QTextEdit*>(QLatin1String(in ? "Memo2" : "Memo3"));
+        ASSERT_TRUE(edit && memo);
+        EXPECT_TRUE(edit->isReadOnly());
+        EXPECT_TRUE(memo->isReadOnly());
+        EXPECT_FALSE(edit->accessibleName().isEmpty());
+        EXPECT_FALSE(memo->accessibleName().isEmpty());
+        EXPECT_EQ(memo->verticalScrollBarPolicy(),
+                  in ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn);
+    }
+}
+
+TEST_F(StorePageTest, ButtonsOfAnEmptyPageBeepAndDeleteAllStillAsks) {
+    Build(StoreKind::Incoming);
+    for (const char* name : {"FirstMsgBtn", "LeftBtn", "RightBtn", "LastMsgBtn", "DeleteBtn"})
+        Click(name);
+    EXPECT_EQ(computer.sound.beeps, 4);
+    EXPECT_TRUE(computer.dialogs.shown.empty());
+    Click("DeleteAllBtn");
+    ASSERT_EQ(computer.dialogs.shown.size(), 1u);
+    EXPECT_EQ(computer.dialogs.shown[0].title, "Corvane 3.0");
+    EXPECT_EQ(Counter(), "Message 0 of 0");
+}
+
+TEST_F(StorePageTest, BrowsingAndDeletingThroughTheButtons) {
+    Build(StoreKind::Outgoing);
+    page->AppendToStore(QStringLiteral("Message from A to B (1)"), "first");
+    page->AppendToStore(QStringLiteral("Message from A to B (2)"), "second");
+    page->AppendToStore(QStringLiteral("Message from A to B (3)"), "third");
+    EXPECT_EQ(Counter("Label4"), "Message 3 of 3");
+    Click("FirstMsgBtn2");
+    Click("RightBtn2");
+    EXPECT_EQ(Header("Edit2"), "Message from A to B (2)");
+    EXPECT_EQ(Body("Memo3"), "second");
+    EXPECT_EQ(Counter("Label4"), "Message 2 of 3");
+    Click("DeleteBtn2");
+    EXPECT_EQ(Header("Edit2"), "Message from A to B (3)");
+    EXPECT_EQ(Counter("Label4"), "Message 2 of 2");
+    Click("DeleteBtn2");
+    EXPECT_EQ(Body("Memo3"), "first");
+    EXPECT_EQ(Counter("Label4"), "Message 1 of 1");
+
+    computer.dialogs.answers = {DialogService::Cancel, DialogService::Yes};
+    Click("DeleteAllBtn2");
+    EXPECT_EQ(page->Store().Count(), 1);
+    EXPECT_EQ(Body("Memo3"), "first");
+    Click("DeleteAllBtn2");
+    ASSERT_EQ(computer.dialogs.shown.size(), 2u);
+    EXPECT_EQ(computer.dialogs.shown[1].title, "Corvane Messeneger");
+    EXPECT_EQ(page->Store().Count(), 0);
+    EXPECT_EQ(Header("Edit2"), "");
+    EXPECT_EQ(Body("Memo3"), "");
+    EXPECT_EQ(Counter("Label4"), "Message 0 of 0");
+    EXPECT_EQ(computer.sound.beeps, 0);
+}
+
+TEST_F(StorePageTest, CopyrightSignShowsWholeWhenAppendedAndCutWhenBrowsedBack) {
+    // "©" is the separator byte 0xA9 in Windows-1251.
+    Build(StoreKind::Incoming);
+    page->AppendToStore(QStringLiteral("Message from Иван © to ALL"), "body \xA9 part");
+    EXPECT_EQ(Header(), "Message from Иван © to ALL");
+    EXPECT_EQ(Body(), "body © part");
+    EXPECT_EQ(page->Store().At(1).Header(), QByteArray("Message from \xC8\xE2\xE0\xED "));
+
+    page->AppendToStore(QStringLiteral("second"), "x");
+    Click("LeftBtn");
+    EXPECT_EQ(Header(), "Message from Иван ");
+    EXPECT_EQ(Body(), " to ALL");
+    EXPECT_EQ(Counter(), "Message 1 of 2");
+}
+
+TEST_F(StorePageTest, PlainBodiesKeepTheirLineBreaks) {
+    Build(StoreKind::Incoming);
+    page->AppendToStore(QStringLiteral("h"), "Auto Answer:\r\rI am away...\r\nback soon");
+    EXPECT_EQ(Body(), "Auto Answer:\n\nI am away...\nback soon");
+}
+
+TEST_F(StorePageTest, CounterIsRedrawnInTheNewLanguage) {
+    Build(StoreKind::Incoming);
+    page->AppendToStore(QStringLiteral("a"), "1");
+    page->AppendToStore(QStringLiteral("b"), "2");
+    Click("LeftBtn");
+    language.SetLanguage(Language::Russian);
+    page->RetranslateCounter();
+    EXPECT_EQ(Counter(), "Сообщение 1 из 2");
+    EXPECT_EQ(page->Position(), 1);
+}
