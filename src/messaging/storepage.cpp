@@ -74,7 +74,7 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
               QStyle::SP_MediaSkipForward, &StorePage::LastMsgBtnClick);
     barLayout->addSpacing(8);
     AddButton(bar, QStringLiteral("DeleteBtn") + suffix, QLatin1String(names.deleteHint),
-              QStyle::SP_DialogDiscardButton, &StorePage::DeleteBtnClick);
+              QStyle::SP_DialogCloseButton, &StorePage::DeleteBtnClick);
     AddButton(bar, QStringLiteral("DeleteAllBtn") + suffix, QLatin1String(names.deleteAllHint),
               QStyle::SP_TrashIcon, &StorePage::DeleteAllBtnClick);
 
