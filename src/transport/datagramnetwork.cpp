@@ -134,15 +134,15 @@ bool DatagramNetwork::Write(const QString& target, const QByteArray& slot, const
     return WriteRaw(bytes, context_.resolver.Resolve(target));
 }
 
-bool DatagramNetwork::IsRecentDuplicate(const QByteArray& bytes) {
+bool DatagramNetwork::IsCopyFromAnotherInterface(const QByteArray& bytes, const QHostAddress& from) {
     const quint32 now = TickCount();
     while (!recent_.empty() && now - recent_.front().tick > quint32(DuplicateWindowMs))
         recent_.pop_front();
     const size_t hash = qHash(bytes);
     for (const Recent& r : recent_)
-        if (r.hash == hash && r.bytes == bytes)
+        if (r.hash == hash && r.from != from && r.bytes == bytes)
             return true;
-    recent_.push_back({hash, bytes, now});
+    recent_.push_back({hash, bytes, from, now});
     if (recent_.size() > MaxRecent)
         recent_.pop_front();
     return false;
@@ -163,7 +163,7 @@ void DatagramNetwork::ReadPending() {
             if (ok)
                 from = QHostAddress(v4);
         }
-        if (IsRecentDuplicate(bytes))
+        if (IsCopyFromAnotherInterface(bytes, from))
             continue;
         Deliver(*packet, from);
     }

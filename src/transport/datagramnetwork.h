@@ -32,7 +32,11 @@ class DatagramNetwork : public QObject {
     Q_OBJECT
 public:
     static constexpr int MaxDatagram = 60000;
-    static constexpr int DuplicateWindowMs = 2000;
+    // A broadcast reaches a computer once per interface (and once through its
+    // own copy); the copies come from different source addresses at nearly the
+    // same moment. A resend from the same address is no copy: the endpoint's
+    // own repeat rule decides about it.
+    static constexpr int DuplicateWindowMs = 1000;
 
     enum class AttachResult { Ok, BadName, AlreadyExists, Failed };
 
@@ -68,7 +72,7 @@ Q_SIGNALS:
 private:
     void ReadPending();
     void Deliver(const DatagramPacket& packet, const QHostAddress& from);
-    bool IsRecentDuplicate(const QByteArray& bytes);
+    bool IsCopyFromAnotherInterface(const QByteArray& bytes, const QHostAddress& from);
     AttachResult EnsureBound();
     QUdpSocket& SendSocket();
     static QString SlotKey(const QByteArray& slot);
@@ -81,6 +85,7 @@ private:
     struct Recent {
         size_t hash;
         QByteArray bytes;
+        QHostAddress from;
         quint32 tick;
     };
     std::deque<Recent> recent_;
