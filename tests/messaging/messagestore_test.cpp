@@ -75,21 +75,17 @@ TEST(StoredMessageText, CounterPlaceholdersTakePositionThenCount) {
     EXPECT_EQ(FormatCounter(QStringLiteral("Message 0 of 0"), 5, 6), "Message 0 of 0");
 }
 
-TEST_F(MessageStoreTest, EmptyStoreBeepsAtEveryEndAndDeleteDoesNothing) {
+TEST_F(MessageStoreTest, EmptyStoreBeepsDeletesNothingAndStillAsksBeforeDeletingAll) {
     store.First();
     store.Previous();
     store.Next();
     store.Last();
-    EXPECT_EQ(Beeps(), 4);
     store.DeleteCurrent();
     EXPECT_EQ(Beeps(), 4);
     EXPECT_EQ(view.renders, 0);
     EXPECT_EQ(view.counter, "(untouched)");
     EXPECT_EQ(store.Position(), 0);
-    EXPECT_EQ(store.CounterText(), "Message 0 of 0");
-}
 
-TEST_F(MessageStoreTest, EmptyStoreStillAsksBeforeDeletingAll) {
     store.DeleteAll();
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "Are you sure to delete all messages?");
@@ -136,18 +132,6 @@ TEST_F(MessageStoreTest, BrowsingMovesOneAtATimeAndJumpsToTheEnds) {
     EXPECT_EQ(store.Position(), 1);
 }
 
-TEST_F(MessageStoreTest, DeletingTheOnlyMessageEmptiesThePage) {
-    Fill(1);
-    store.DeleteCurrent();
-    EXPECT_EQ(store.Count(), 0);
-    EXPECT_EQ(store.Position(), 0);
-    EXPECT_EQ(view.header, "");
-    EXPECT_EQ(view.body, "");
-    EXPECT_EQ(view.counter, "Message 0 of 0");
-    EXPECT_EQ(Beeps(), 0);
-    EXPECT_TRUE(Boxes().empty());
-}
-
 TEST_F(MessageStoreTest, DeletingAnyButTheLastShowsTheNextInItsPlace) {
     Fill(3);
     store.First(); // 1 of 3
@@ -180,32 +164,30 @@ TEST_F(MessageStoreTest, DeletingTheLastShowsTheOneBefore) {
     EXPECT_EQ(store.Position(), 1);
     EXPECT_EQ(view.header, "H1");
     EXPECT_EQ(view.counter, "Message 1 of 1");
-    store.DeleteCurrent();
+    store.DeleteCurrent(); // the only one
+    EXPECT_EQ(store.Count(), 0);
     EXPECT_EQ(store.Position(), 0);
+    EXPECT_EQ(view.header, "");
+    EXPECT_EQ(view.body, "");
     EXPECT_EQ(view.counter, "Message 0 of 0");
-    store.DeleteCurrent(); // nothing left: nothing happens
     EXPECT_EQ(Beeps(), 0);
+    EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(MessageStoreTest, NoOrCancelToDeleteAllChangesNothing) {
+TEST_F(MessageStoreTest, OnlyYesToDeleteAllEmptiesStoreAndPage) {
     Fill(3);
     store.Previous(); // 2 of 3
     const int renders = view.renders;
-    computer.dialogs.answers = {DialogService::No, DialogService::Cancel};
+    computer.dialogs.answers = {DialogService::No, DialogService::Cancel, DialogService::Yes};
     store.DeleteAll();
     store.DeleteAll();
-    EXPECT_EQ(Boxes().size(), 2u);
     EXPECT_EQ(store.Count(), 3);
     EXPECT_EQ(store.Position(), 2);
     EXPECT_EQ(view.renders, renders);
-    EXPECT_EQ(view.header, "H2");
     EXPECT_EQ(view.counter, "Message 2 of 3");
-}
 
-TEST_F(MessageStoreTest, YesToDeleteAllEmptiesStoreAndPage) {
-    Fill(3);
-    computer.dialogs.answers = {DialogService::Yes};
     store.DeleteAll();
+    EXPECT_EQ(Boxes().size(), 3u);
     EXPECT_EQ(store.Count(), 0);
     EXPECT_EQ(store.Position(), 0);
     EXPECT_EQ(view.header, "");
@@ -282,11 +264,13 @@ TEST_F(MessageStoreTest, DeleteInsideAnAppendRemovesTheMessageOnScreen) {
     EXPECT_EQ(store.Position(), 1);
     EXPECT_EQ(view.header, "H1");
     EXPECT_EQ(view.counter, "Message 1 of 1");
-}
 
-TEST_F(MessageStoreTest, DeleteInsideTheFirstAppendLeavesAConsistentEmptyStore) {
+    // Emptied inside an append: position and page agree on "nothing".
+    computer.dialogs.answers = {DialogService::Yes};
+    RunWhilePumping([this] { store.DeleteAll(); });
+    store.AppendToStore("H3", "B3");
     RunWhilePumping([this] { store.DeleteCurrent(); });
-    store.AppendToStore("H1", "B1");
+    store.AppendToStore("H4", "B4");
     EXPECT_EQ(store.Count(), 0);
     EXPECT_EQ(store.Position(), 0);
     EXPECT_EQ(view.header, "");
@@ -294,17 +278,6 @@ TEST_F(MessageStoreTest, DeleteInsideTheFirstAppendLeavesAConsistentEmptyStore) 
     store.First();
     store.Last();
     EXPECT_EQ(Beeps(), 2);
-}
-
-TEST_F(MessageStoreTest, DeleteAllInsideAnAppendLeavesAConsistentEmptyStore) {
-    Fill(2);
-    computer.dialogs.answers = {DialogService::Yes};
-    RunWhilePumping([this] { store.DeleteAll(); });
-    store.AppendToStore("H3", "B3");
-    EXPECT_EQ(store.Count(), 0);
-    EXPECT_EQ(store.Position(), 0);
-    EXPECT_EQ(view.header, "");
-    EXPECT_EQ(view.counter, "Message 0 of 0");
 }
 
 TEST_F(MessageStoreTest, TextsFollowTheCurrentLanguage) {
