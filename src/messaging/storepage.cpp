@@ -49,14 +49,19 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
     const PageNames& names = NamesFor(kind);
     const QString suffix = QLatin1String(names.suffix);
 
-    auto* pageLayout = qobject_cast<QBoxLayout*>(tabSheet->layout());
-    if (!pageLayout)
-        pageLayout = new QVBoxLayout(tabSheet);
+    // The page fills the tab sheet; a sheet that already has a layout gets
+    // one widget holding the page.
+    QWidget* host = tabSheet;
+    if (QLayout* existing = tabSheet->layout()) {
+        host = new QWidget(tabSheet);
+        existing->addWidget(host);
+    }
+    auto* pageLayout = new QVBoxLayout(host);
     pageLayout->setContentsMargins(4, 4, 4, 4);
     pageLayout->setSpacing(4);
 
     // Button bar: the counter on the left, the six buttons on the right.
-    QFrame* bar = AddPanel(tabSheet, pageLayout, names.panels[0]);
+    QFrame* bar = AddPanel(host, pageLayout, names.panels[0]);
     auto* barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(0, 0, 0, 0);
     barLayout->setSpacing(2);
@@ -79,7 +84,7 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
               QStyle::SP_TrashIcon, &StorePage::DeleteAllBtnClick);
 
     // Header line.
-    QFrame* headerBar = AddPanel(tabSheet, pageLayout, names.panels[1]);
+    QFrame* headerBar = AddPanel(host, pageLayout, names.panels[1]);
     auto* headerLayout = new QHBoxLayout(headerBar);
     headerLayout->setContentsMargins(0, 0, 0, 0);
     headerLine_ = new QLineEdit(headerBar);
@@ -89,7 +94,7 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
     headerLayout->addWidget(headerLine_);
 
     // Body view, filling the rest of the page.
-    QFrame* bodyArea = AddPanel(tabSheet, pageLayout, names.panels[2]);
+    QFrame* bodyArea = AddPanel(host, pageLayout, names.panels[2]);
     pageLayout->setStretchFactor(bodyArea, 1);
     auto* bodyLayout = new QVBoxLayout(bodyArea);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
