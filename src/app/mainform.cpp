@@ -225,11 +225,7 @@ void TMainForm::BuildMenu() {
     IsPopupMenu = makeAction(OptionsMenu, "IsPopupMenu", QStringLiteral("&Popup incoming messages"));
     IsPopupMenu->setCheckable(true);
     IsPopupMenu->setChecked(true);
-    // The check mark is inverted by the handler, not by the action itself.
-    connect(IsPopupMenu, &QAction::triggered, this, [this] {
-        IsPopupMenu->setChecked(!IsPopupMenu->isChecked());
-        IsPopupMenuClick();
-    });
+    connect(IsPopupMenu, &QAction::triggered, this, &TMainForm::IsPopupMenuClick);
     OptionsMenu->addSeparator();
     LanguageMenu = OptionsMenu->addMenu(QStringLiteral("&Language"));
     LanguageMenu->setObjectName(QStringLiteral("Language1"));
@@ -364,7 +360,8 @@ void TMainForm::ChatBtnClick() {
 }
 
 void TMainForm::IsPopupMenuClick() {
-    // The check mark is read by the receiving side when a message arrives.
+    // A checkable action has already inverted its check mark; the receiving
+    // side reads it when a message arrives.
 }
 
 void TMainForm::RxTimerEvent2Timer() {
