@@ -1,0 +1,99 @@
+#pragma once
+// The network tree on the window: TreeView1 follows the NetworkTree node for
+// node, drops down under the recipient button CompNameBtn, and sets the
+// recipient caption from the chosen node. Caption rules:
+//
+//   string-table entry 0 ("Select an Recipient")  no recipient, no sending
+//   string-table entry 1 ("ALL")                  every computer of the tree
+//   any other text                                the chosen computer or group
+//
+// "Send To:" (RadioGroup1) switches between a chosen recipient (0) and
+// everybody (1). "Show User Info..." of the tree's context menu shows a
+// computer's name, alias and the address a TCP connection to it reaches.
+#include "presence/networktree.h"
+#include "presence/presenceprotocol.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QObject>
+#include <QPointer>
+#include <QTreeWidget>
+#include <functional>
+
+class QAction;
+class QButtonGroup;
+class QMenu;
+class QPushButton;
+class QToolButton;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace corvane {
+
+class HostContext;
+class LanguageState;
+
+struct NetworkTreeControls {
+    QWidget* TabSheet1 = nullptr;
+    QToolButton* CompNameBtn = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QButtonGroup* RadioGroup1Items = nullptr; // id 0 single workstation, 1 all computers
+    QPushButton* SendBtn = nullptr;
+    QIcon groupIcon;
+    QIcon computerIcon;
+};
+
+class NetworkTreeView : public QObject, public RecipientHolder, private NetworkTree::Observer {
+    Q_OBJECT
+public:
+    static constexpr int DropDownHeight = 161;
+
+    // memo1Change recomputes the Send button; firstTreeOpen is the window's
+    // flag, true until the first drop-down.
+    NetworkTreeView(const NetworkTreeControls& controls, NetworkTree& tree, HostContext& context,
+                    const LanguageState& language, bool& firstTreeOpen,
+                    std::function<void()> memo1Change, QObject* parent = nullptr);
+    ~NetworkTreeView() override;
+
+    // Handlers
+    void CompNameBtnClick();
+    void TreeView1Change();
+    void TreeView1DblClick();
+    void TreeView1Exit();
+    void RadioGroup1Click();
+    void ShowUserInfo1Click();
+
+    QString RecipientCaption() const override;
+    void ResetRecipient() override;
+
+    // The node of the tree's selected item, or null.
+    const NetworkTree::Node* SelectedNode() const;
+    QTreeWidgetItem* ItemOf(const NetworkTree::Node* node) const { return items_.value(node); }
+    const NetworkTree::Node* NodeOf(const QTreeWidgetItem* item) const;
+    int RepaintRequests() const { return repaints_; }
+
+    QMenu* PopupMenu1 = nullptr;
+    QAction* ShowUserInfo1 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void NodeAdded(const NetworkTree::Node& node) override;
+    void NodeRemoving(const NetworkTree::Node& node) override;
+    void TreeClearing() override;
+    void RepaintRequested() override;
+    void ShowContextMenu(const QPoint& pos);
+
+    NetworkTreeControls c_;
+    QPointer<QTreeWidget> treeWidget_;
+    NetworkTree& tree_;
+    HostContext& context_;
+    const LanguageState& language_;
+    bool& firstTreeOpen_;
+    std::function<void()> memo1Change_;
+    QHash<const NetworkTree::Node*, QTreeWidgetItem*> items_;
+    int repaints_ = 0;
+};
+
+} // namespace corvane

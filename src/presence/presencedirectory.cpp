@@ -1,0 +1,58 @@
+#include "presence/presencedirectory.h"
+
+#include "common/errors.h"
+#include "common/hostcontext.h"
+#include "settings/stringtable.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+namespace corvane {
+
+PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const PresenceState& state,
+                                     HostContext& context, const GroupDirectory& groups,
+                                     QObject* parent)
+    : QObject(parent), c_(controls), slot_(controls.IcqSlot), state_(state), context_(context),
+      tree_(groups), protocol_(
+                         context, tree_, *controls.RxTimerEvent1, state.onlineFlag, controls.alias,
+                         [this](const QString& target, const QByteArray& text) {
+                             return context_.datagrams && slot_ &&
+                                    SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
+                         },
+                         this),
+      view_(controls.tree, tree_, context, state.language, state.firstTreeOpen,
+            controls.memo1Change, this) {
+    protocol_.SetRecipientHolder(&view_);
+    slot_->OnOpen = [this](TmdCustomMailSlot*) {
+        RunHandler(context_, [this] { protocol_.IcqSlotOpen(); });
+    };
+    slot_->OnMessageAvail = [this](TmdCustomMailSlot*, const QByteArray& msg) {
+        RunHandler(context_, [this, &msg] { protocol_.IcqSlotMessageAvail(msg); });
+    };
+    connect(c_.Toggle1, &QPushButton::clicked, this, &PresenceDirectory::Toggle1Click);
+    if (c_.ApplyBtn)
+        connect(c_.ApplyBtn, &QPushButton::clicked, this, &PresenceDirectory::ApplyBtnClick);
+    UpdateToggle1();
+}
+
+PresenceDirectory::~PresenceDirectory() {
+    if (slot_) {
+        slot_->OnOpen = nullptr;
+        slot_->OnMessageAvail = nullptr;
+    }
+}
+
+void PresenceDirectory::Toggle1Click() {
+    protocol_.SetOnline(c_.Toggle1->isChecked());
+    UpdateToggle1();
+}
+
+void PresenceDirectory::UpdateToggle1() {
+    const bool on = c_.Toggle1->isChecked();
+    c_.Toggle1->setText(state_.language.Text(on ? Strings::Online : Strings::Offline));
+    QPalette palette = c_.Toggle1->palette();
+    palette.setColor(QPalette::ButtonText, on ? OnlineCaption : OfflineCaption);
+    c_.Toggle1->setPalette(palette);
+}
+
+} // namespace corvane

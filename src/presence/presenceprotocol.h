@@ -1,0 +1,94 @@
+#pragma once
+// The presence protocol of one computer: copies find each other without a
+// server. A request ("WHO_IS_HERE") goes to every computer, each answers the
+// requester ("I_AM_HERE"), the answers are gathered in the PresenceList and,
+// 20 seconds after the request, the network tree is reconciled with them, so
+// the sweep drops computers that did not answer. A departing copy says so
+// ("OFFLINE_NOTIFY") and goes from every tree at once.
+//
+// The presence timer alternates its two handlers:
+//
+//   creation --1 s--> WhoIsHereEvent --1 s--> PresenceSweep (interval := 20 s)
+//            --20 s--> WhoIsHereEvent --20 s--> PresenceSweep --20 s--> ...
+//
+// so requests go out at about 1 s, 22 s, 62 s, 102 s ... and each sweep
+// follows its request by 20 s. The intervals come from the host context's
+// timings (presenceFirstMs set by the window at creation, presenceIntervalMs).
+#include "presence/networktree.h"
+#include "presence/presencedatagrams.h"
+#include "presence/presencelist.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QTimer;
+
+namespace corvane {
+
+class HostContext;
+
+// The recipient choice, as presence sees it: removing the chosen computer
+// resets it.
+class RecipientHolder {
+public:
+    virtual ~RecipientHolder() = default;
+    virtual QString RecipientCaption() const = 0;
+    // No recipient chosen (string-table entry 0); sending is not possible.
+    virtual void ResetRecipient() = 0;
+};
+
+class PresenceProtocol : public QObject {
+    Q_OBJECT
+public:
+    // Writes one presence datagram to a target ("*", or a computer name).
+    using DatagramSender = std::function<bool(const QString& target, const QByteArray& text)>;
+    enum class TimerHandler { WhoIsHere, Sweep };
+
+    // onlineFlag is the window's OnlineFlag; alias reads the alias field now.
+    PresenceProtocol(HostContext& context, NetworkTree& tree, QTimer& timer, bool& onlineFlag,
+                     std::function<QString()> alias, DatagramSender send,
+                     QObject* parent = nullptr);
+
+    void SetRecipientHolder(RecipientHolder* recipient) { recipient_ = recipient; }
+
+    // The main endpoint has opened: request, then wait (the answers are held
+    // until this returns).
+    void IcqSlotOpen();
+    // One payload of the main endpoint.
+    void IcqSlotMessageAvail(const QByteArray& msg);
+    void WhoIsHereEvent();
+    void PresenceSweep();
+    // The online toggle changed: tell every computer, then take the state.
+    void SetOnline(bool online);
+    void RecordPresence(const QString& computer, const QString& alias, bool online) {
+        list_.RecordPresence(computer, alias, online);
+    }
+    // The tree starts afresh: clear it with its records and request.
+    void RebuildTree();
+
+    const PresenceList& List() const { return list_; }
+    PresenceList& List() { return list_; }
+    TimerHandler NextTimerHandler() const { return next_; }
+    int SweepCount() const { return sweeps_; }
+
+private:
+    void RxTimerEvent1Timer();
+    void BroadcastRequest();
+    void ResetRecipientIf(const QString& text);
+    void Reconcile();
+
+    HostContext& context_;
+    NetworkTree& tree_;
+    QTimer& timer_;
+    bool& onlineFlag_;
+    std::function<QString()> alias_;
+    DatagramSender send_;
+    RecipientHolder* recipient_ = nullptr;
+    PresenceList list_;
+    TimerHandler next_ = TimerHandler::WhoIsHere;
+    int sweeps_ = 0;
+};
+
+} // namespace corvane
