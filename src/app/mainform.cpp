@@ -5,6 +5,7 @@
 #include "common/fieldsplit.h"
 #include "common/timedwait.h"
 #include "messaging/messagelistener.h"
+#include "presence/presencedirectory.h"
 #include "settings/optionspage.h"
 #include "transport/datagramnetwork.h"
 #include "transport/mailslot.h"
@@ -96,6 +97,13 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     IcqSlot = new TmdSecureMail(Datagrams(), this);
     IcqSlot->setObjectName(QStringLiteral("IcqSlot"));
     IcqSlot->SetSlot(PresenceSlotName);
+    Presence = std::make_unique<PresenceDirectory>(
+        PresenceControls{{TabSheet1, CompNameBtn, TreeView1, RadioGroup1Items, SendBtn,
+                          ImageList1.Icon(ImageList::GroupImage),
+                          ImageList1.Icon(ImageList::ComputerImage)},
+                         Toggle1, Options->ApplyBtn2, IcqSlot, RxTimerEvent1,
+                         [this] { return Alias(); }, [this] { Memo1Change(); }},
+        PresenceState{Language, OnlineFlag, FirstTreeOpen}, context_, NetworkGroups);
 
     qApp->installEventFilter(this);
     FormCreate();

@@ -2,6 +2,7 @@
 // The main window: a shell that holds the pages, the bottom panel, the menu,
 // the tray icon and the timers, and composes the subsystems that own the
 // handlers of their controls.
+#include "addressbook/groupdirectory.h"
 #include "app/imagelist.h"
 #include "common/errors.h"
 #include "common/hostcontext.h"
@@ -31,6 +32,7 @@ namespace corvane {
 class DatagramNetwork;
 class MessageListener;
 class OptionsPage;
+class PresenceDirectory;
 class TmdSecureMail;
 
 // Start-up cannot go on (the message port is taken): the program ends.
@@ -105,6 +107,11 @@ public:
     QTimer* RxTimerEvent1 = nullptr; // presence timer
     QTimer* RxTimerEvent2 = nullptr; // tray keep-alive
     QSystemTrayIcon* TrayIcon1 = nullptr;
+
+    // Presence and the network tree (src/presence). Every computer is filed
+    // under "General" until the address book answers GroupOfUser.
+    GeneralOnlyDirectory NetworkGroups;
+    std::unique_ptr<PresenceDirectory> Presence;
 
     // Handlers
     void AppActivate();
