@@ -1091,8 +1091,8 @@ void Parser::PutChar(char16_t c) {
     case Dest::Body: {
         if (g.ch.hidden)
             return;
-        if (c < 0x20 && c != u'\t')
-            return;
+        if ((c < 0x20 && c != u'\t') || (c >= 0x7F && c < 0xA0))
+            return; // control characters, and bytes a code page leaves unassigned
         if (c == 0x2029)
             c = 0x2028;
         // Characters QTextDocument keeps for its own structure, and

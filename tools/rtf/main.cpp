@@ -125,6 +125,10 @@ int main(int argc, char** argv) {
     } else if (from == "html") {
         doc.setHtml(QString::fromUtf8(input));
     } else {
+        // The line end at the end of a text file ends its last line; it does
+        // not start another.
+        if (input.endsWith('\n'))
+            input.chop(input.endsWith("\r\n") ? 2 : 1);
         doc.setPlainText(QString::fromUtf8(input));
     }
 
