@@ -1,0 +1,412 @@
+"""A test bed of several hosts on one machine, made of network namespaces.
+
+Each host is a network namespace with its own hostname (every process started
+there gets a UTS namespace of its own with that name), one address in
+198.18.0.0/15 on a bridge that lives in a namespace of its own (so the bridge
+has no route anywhere else), loopback up, and its own HOME, XDG directories and
+working directory. /etc/hosts inside the hosts lists every host, as a LAN's name
+service would (each also under a second name, hostN-alt).
+
+Everything the bed makes is removed by close(): the processes it started, the
+namespaces (which takes their veth pairs and the bridge along), the hosts
+files and the directories. Processes are also tied to the bed's life
+(PR_SET_PDEATHSIG), and a bed removes what an earlier bed left behind when its
+owner process is gone.
+
+Standard library only.
+"""
+
+import ctypes
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import threading
+import time
+
+NETNS_PREFIX = "cve2e-"
+ETC_NETNS = "/etc/netns"
+SUBNET = "198.18.0"  # hosts are SUBNET.1 .. SUBNET.N, /24 on the bed's bridge
+SKIP = 77  # CTest's SKIP_RETURN_CODE for the scenarios
+
+
+class Skip(Exception):
+    """The machine cannot carry the bed (not root, no namespaces)."""
+
+
+class BedError(Exception):
+    pass
+
+
+def _run(argv, check=True, timeout=20, **kw):
+    p = subprocess.run(argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                       timeout=timeout, **kw)
+    if check and p.returncode != 0:
+        raise BedError("%s failed (%d): %s" % (" ".join(argv), p.returncode, p.stderr.strip()))
+    return p
+
+
+def _pid_alive(pid):
+    try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        return True
+    return True
+
+
+def _die_with_parent():
+    # Runs in the child between fork and exec: SIGKILL when the bed's process
+    # dies, whatever way it dies. Survives the exec chain (ip, unshare, sh).
+    libc = ctypes.CDLL(None, use_errno=True)
+    libc.prctl(1, signal.SIGKILL, 0, 0, 0)  # PR_SET_PDEATHSIG
+
+
+def _netns_list():
+    p = _run(["ip", "netns", "list"], check=False)
+    return [line.split()[0] for line in p.stdout.splitlines() if line.strip()]
+
+
+def _kill_netns_pids(ns):
+    p = _run(["ip", "netns", "pids", ns], check=False)
+    for word in p.stdout.split():
+        try:
+            os.kill(int(word), signal.SIGKILL)
+        except (ValueError, ProcessLookupError):
+            pass
+
+
+def _remove_netns(ns):
+    _kill_netns_pids(ns)
+    _run(["ip", "netns", "del", ns], check=False)
+    shutil.rmtree(os.path.join(ETC_NETNS, ns), ignore_errors=True)
+
+
+def sweep_stale():
+    """Removes namespaces of earlier beds whose owner process is gone."""
+    for ns in _netns_list():
+        m = re.match(re.escape(NETNS_PREFIX) + r"(\d+)-", ns)
+        if m and not _pid_alive(int(m.group(1))):
+            _remove_netns(ns)
+    if os.path.isdir(ETC_NETNS):
+        for name in os.listdir(ETC_NETNS):
+            m = re.match(re.escape(NETNS_PREFIX) + r"(\d+)-", name)
+            if m and not _pid_alive(int(m.group(1))):
+                shutil.rmtree(os.path.join(ETC_NETNS, name), ignore_errors=True)
+
+
+def check_can_run():
+    """Raises Skip with the reason when the bed cannot be built here."""
+    if os.geteuid() != 0:
+        raise Skip("needs root for network namespaces (running as uid %d)" % os.geteuid())
+    for tool in ("ip", "unshare", "sh"):
+        if shutil.which(tool) is None:
+            raise Skip("'%s' is not installed (scripts/setup.sh installs it)" % tool)
+    probe = "%s%d-probe" % (NETNS_PREFIX, os.getpid())
+    p = _run(["ip", "netns", "add", probe], check=False)
+    if p.returncode != 0:
+        raise Skip("network namespaces are not available: %s" % p.stderr.strip())
+    try:
+        q = _run(["ip", "netns", "exec", probe, "unshare", "--uts", "hostname", "probe"], check=False)
+        if q.returncode != 0:
+            raise Skip("UTS namespaces are not available: %s" % q.stderr.strip())
+    finally:
+        _remove_netns(probe)
+
+
+class Proc:
+    """One process on a host, with its output collected line by line."""
+
+    def __init__(self, bed, host, label, argv, env, cwd):
+        self.host = host
+        self.label = label
+        self.argv = argv
+        self._cond = threading.Condition()
+        self.lines = {"stdout": [], "stderr": []}
+        self._closed = {"stdout": False, "stderr": False}
+        logdir = os.path.join(bed.workdir, "logs")
+        os.makedirs(logdir, exist_ok=True)
+        self.logpath = os.path.join(logdir, "%s-%s" % (host.name, label))
+        script = 'hostname "$0" && exec "$@"'
+        full = ["ip", "netns", "exec", host.ns, "unshare", "--uts", "--", "sh", "-c", script,
+                host.hostname] + list(argv)
+        self.popen = subprocess.Popen(full, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                      stderr=subprocess.PIPE, env=env, cwd=cwd,
+                                      start_new_session=True, preexec_fn=_die_with_parent)
+        self.pid = self.popen.pid
+        self._threads = [threading.Thread(target=self._pump, args=(s,), daemon=True)
+                         for s in ("stdout", "stderr")]
+        for t in self._threads:
+            t.start()
+
+    def _pump(self, stream):
+        f = getattr(self.popen, stream)
+        with open("%s.%s" % (self.logpath, stream), "wb") as log:
+            for raw in iter(f.readline, b""):
+                log.write(raw)
+                log.flush()
+                line = raw.decode("utf-8", "replace").rstrip("\n")
+                with self._cond:
+                    self.lines[stream].append(line)
+                    self._cond.notify_all()
+        with self._cond:
+            self._closed[stream] = True
+            self._cond.notify_all()
+
+    def wait_for(self, predicate, timeout, stream="stdout", what="a line"):
+        """Waits for a line (str) that predicate accepts; returns it."""
+        deadline = time.monotonic() + timeout
+        seen = 0
+        with self._cond:
+            while True:
+                lines = self.lines[stream]
+                for line in lines[seen:]:
+                    if predicate(line):
+                        return line
+                seen = len(lines)
+                if self._closed[stream]:
+                    raise BedError("%s on %s ended its %s without %s" %
+                                   (self.label, self.host.name, stream, what) + self.tail())
+                left = deadline - time.monotonic()
+                if left <= 0:
+                    raise BedError("%s on %s: no %s within %.0f s" %
+                                   (self.label, self.host.name, what, timeout) + self.tail())
+                self._cond.wait(left)
+
+    def wait_line(self, pattern, timeout, stream="stdout"):
+        rx = re.compile(pattern)
+        return self.wait_for(lambda l: rx.search(l) is not None, timeout, stream,
+                             "a line matching %r" % pattern)
+
+    def json_lines(self):
+        with self._cond:
+            out = []
+            for line in self.lines["stdout"]:
+                try:
+                    out.append(json.loads(line))
+                except ValueError:
+                    pass
+            return out
+
+    def wait_json(self, predicate, timeout, what="a matching packet"):
+        def accept(line):
+            try:
+                return predicate(json.loads(line))
+            except ValueError:
+                return False
+        return json.loads(self.wait_for(accept, timeout, "stdout", what))
+
+    def wait_count(self, predicate, n, timeout, what="packets"):
+        """Waits until at least n JSON lines satisfy predicate; returns them."""
+        def enough(_line):
+            return len([p for p in self.json_lines() if predicate(p)]) >= n
+        if not enough(None):
+            self.wait_for(enough, timeout, "stdout", "%d %s" % (n, what))
+        return [p for p in self.json_lines() if predicate(p)]
+
+    def wait_exit(self, timeout):
+        try:
+            rc = self.popen.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise BedError("%s on %s still runs after %.0f s" %
+                           (self.label, self.host.name, timeout) + self.tail())
+        for t in self._threads:
+            t.join(5)
+        return rc
+
+    def running(self):
+        return self.popen.poll() is None
+
+    def signal(self, sig):
+        if self.running():
+            self.popen.send_signal(sig)
+
+    def stop(self):
+        """Ends the process (SIGKILL to its own session) if it still runs."""
+        if self.running():
+            try:
+                os.killpg(self.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        try:
+            self.popen.wait(10)
+        except subprocess.TimeoutExpired:
+            pass
+        for t in self._threads:
+            t.join(2)
+
+    def output(self, stream="stderr"):
+        with self._cond:
+            return "\n".join(self.lines[stream])
+
+    def tail(self, n=15):
+        with self._cond:
+            parts = []
+            for stream in ("stdout", "stderr"):
+                lines = self.lines[stream][-n:]
+                if lines:
+                    parts.append("\n  --- %s of %s:\n  " % (stream, self.label) + "\n  ".join(lines))
+            return "".join(parts)
+
+
+class Host:
+    def __init__(self, bed, index):
+        self.index = index
+        self.name = "host%d" % index
+        self.hostname = "host%d" % index
+        self.computer = self.hostname.upper()  # what the program calls itself
+        self.alt_name = self.computer + "-ALT"  # resolves to the same address
+        self.address = "%s.%d" % (SUBNET, index)
+        self.ns = "%s%d-h%d" % (NETNS_PREFIX, bed.owner, index)
+        self.root = os.path.join(bed.workdir, self.name)
+        self.home = os.path.join(self.root, "home")
+        self.config = os.path.join(self.root, "config")
+        self.runtime = os.path.join(self.root, "runtime")
+        self.work = os.path.join(self.root, "work")
+        self.tmp = os.path.join(self.root, "tmp")
+
+    def env(self, extra=None):
+        env = {
+            "PATH": "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin",
+            "HOME": self.home,
+            "XDG_CONFIG_HOME": self.config,
+            "XDG_RUNTIME_DIR": self.runtime,
+            "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
+            "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
+            "TMPDIR": self.tmp,
+            "LANG": "C.UTF-8",
+            "QT_QPA_PLATFORM": "offscreen",
+            "QT_LOGGING_RULES": "qt.qpa.*=false",
+        }
+        if extra:
+            env.update(extra)
+        return env
+
+
+class Bed:
+    """N hosts on one bridge. Use as a context manager; close() removes all."""
+
+    def __init__(self, hosts, keep=False):
+        if not 1 <= hosts <= 200:
+            raise ValueError("1 to 200 hosts")
+        self.owner = os.getpid()
+        self.keep = keep
+        self.workdir = tempfile.mkdtemp(prefix="corvane-e2e-")
+        self.bridge_ns = "%s%d-br" % (NETNS_PREFIX, self.owner)
+        self.hosts = [Host(self, i + 1) for i in range(hosts)]
+        self.procs = []
+        self._made_ns = []
+        self._made_etc = []
+        self._made_etc_root = False
+
+    def __enter__(self):
+        try:
+            self._build()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def host(self, n):
+        return self.hosts[n - 1]
+
+    def _add_ns(self, ns):
+        _run(["ip", "netns", "add", ns])
+        self._made_ns.append(ns)
+
+    def _build(self):
+        sweep_stale()
+        self._made_etc_root = not os.path.isdir(ETC_NETNS)
+        self._add_ns(self.bridge_ns)
+        br = ["ip", "-n", self.bridge_ns]
+        _run(br + ["link", "add", "br0", "type", "bridge"])
+        _run(br + ["link", "set", "br0", "up"])
+        # Each host has a second name, hostN-alt, so that a test can tell
+        # two answers to the same host apart.
+        hosts_file = "127.0.0.1\tlocalhost\n" + "".join(
+            "%s\t%s %s\n" % (h.address, h.hostname, h.alt_name.lower()) for h in self.hosts)
+        for h in self.hosts:
+            self._add_ns(h.ns)
+            port = "p%d" % h.index
+            _run(["ip", "-n", h.ns, "link", "add", "eth0", "type", "veth", "peer", "name", port,
+                  "netns", self.bridge_ns])
+            _run(br + ["link", "set", port, "master", "br0"])
+            _run(br + ["link", "set", port, "up"])
+            hn = ["ip", "-n", h.ns]
+            _run(hn + ["link", "set", "lo", "up"])
+            _run(hn + ["addr", "add", "%s/24" % h.address, "broadcast", "%s.255" % SUBNET,
+                       "dev", "eth0"])
+            _run(hn + ["link", "set", "eth0", "up"])
+            etc = os.path.join(ETC_NETNS, h.ns)
+            os.makedirs(etc, exist_ok=True)
+            self._made_etc.append(etc)
+            with open(os.path.join(etc, "hosts"), "w") as f:
+                f.write(hosts_file)
+            # Names the hosts file does not know fail at once, inside the host.
+            with open(os.path.join(etc, "resolv.conf"), "w") as f:
+                f.write("nameserver 127.0.0.1\noptions timeout:1 attempts:1\n")
+            for d in (h.home, h.config, h.work, h.tmp):
+                os.makedirs(d, exist_ok=True)
+            os.makedirs(h.runtime, mode=0o700, exist_ok=True)
+            os.chmod(h.runtime, 0o700)
+        # Links come up asynchronously; wait until every host's eth0 carries
+        # its address and is up, so the first broadcast is not lost.
+        for h in self.hosts:
+            self._wait_link_up(h)
+
+    def _wait_link_up(self, h, timeout=10):
+        deadline = time.monotonic() + timeout
+        while True:
+            p = _run(["ip", "-n", h.ns, "-o", "link", "show", "eth0"], check=False)
+            if "LOWER_UP" in p.stdout and "state UP" in p.stdout:
+                return
+            if time.monotonic() > deadline:
+                raise BedError("eth0 of %s did not come up: %s" % (h.name, p.stdout.strip()))
+            time.sleep(0.05)
+
+    def start(self, n, argv, label, env=None, cwd=None):
+        h = self.host(n)
+        proc = Proc(self, h, label, argv, h.env(env), cwd or h.work)
+        self.procs.append(proc)
+        return proc
+
+    def run(self, n, argv, label, timeout=30, env=None):
+        """Starts a process on host n and waits for its end."""
+        proc = self.start(n, argv, label, env)
+        proc.wait_exit(timeout)
+        return proc
+
+    def close(self):
+        for proc in self.procs:
+            proc.stop()
+        for ns in reversed(self._made_ns):
+            _remove_netns(ns)
+        self._made_ns = []
+        for etc in self._made_etc:
+            shutil.rmtree(etc, ignore_errors=True)
+        self._made_etc = []
+        if self._made_etc_root:
+            try:
+                os.rmdir(ETC_NETNS)  # only when empty: another bed may use it now
+            except OSError:
+                pass
+        if not self.keep:
+            shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+def wait_until(predicate, timeout, interval=0.05, what="a condition"):
+    """For states that give no event to wait on (a file appearing): checks at
+    an interval, bounded by the timeout."""
+    deadline = time.monotonic() + timeout
+    while not predicate():
+        if time.monotonic() > deadline:
+            raise BedError("no %s within %.0f s" % (what, timeout))
+        time.sleep(interval)
