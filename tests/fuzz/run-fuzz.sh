@@ -24,7 +24,7 @@ CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -G Ninja \
 ninja -C "$build" -j "$jobs" corvane_fuzzers
 
 mapfile -t targets < <(find "$build" -type f -perm -u+x -name 'fuzz_*' \
-  -not -path '*/CMakeFiles/*' | sort)
+  -not -path '*/CMakeFiles/*' -not -path '*/fuzz-artifacts/*' | sort)
 if [ "${#targets[@]}" -eq 0 ]; then
   echo "no fuzz targets were built" >&2
   exit 1
