@@ -28,6 +28,7 @@ import threading
 import time
 
 NETNS_PREFIX = "cve2e-"
+WORKDIR_PREFIX = "corvane-e2e-"  # in the temporary directory, with the owner's pid
 ETC_NETNS = "/etc/netns"
 SUBNET = "198.18.0"  # hosts are SUBNET.1 .. SUBNET.N, /24 on the bed's bridge
 SKIP = 77  # CTest's SKIP_RETURN_CODE for the scenarios
@@ -86,17 +87,35 @@ def _remove_netns(ns):
     shutil.rmtree(os.path.join(ETC_NETNS, ns), ignore_errors=True)
 
 
+def _stale(name):
+    m = re.match(re.escape(NETNS_PREFIX) + r"(\d+)-", name)
+    return m is not None and not _pid_alive(int(m.group(1)))
+
+
 def sweep_stale():
-    """Removes namespaces of earlier beds whose owner process is gone."""
+    """Removes namespaces and hosts files of earlier beds whose owner process
+    is gone (killed before it could clean up)."""
+    removed = False
     for ns in _netns_list():
-        m = re.match(re.escape(NETNS_PREFIX) + r"(\d+)-", ns)
-        if m and not _pid_alive(int(m.group(1))):
+        if _stale(ns):
             _remove_netns(ns)
+            removed = True
     if os.path.isdir(ETC_NETNS):
         for name in os.listdir(ETC_NETNS):
-            m = re.match(re.escape(NETNS_PREFIX) + r"(\d+)-", name)
-            if m and not _pid_alive(int(m.group(1))):
+            if _stale(name):
                 shutil.rmtree(os.path.join(ETC_NETNS, name), ignore_errors=True)
+                removed = True
+    tmp = tempfile.gettempdir()
+    for name in os.listdir(tmp):
+        path = os.path.join(tmp, name)
+        if (name.startswith(WORKDIR_PREFIX) and _stale(NETNS_PREFIX + name[len(WORKDIR_PREFIX):])
+                and not os.path.exists(os.path.join(path, "KEEP"))):
+            shutil.rmtree(path, ignore_errors=True)
+    if removed:
+        try:
+            os.rmdir(ETC_NETNS)  # made by that bed; only when empty
+        except OSError:
+            pass
 
 
 def check_can_run():
@@ -295,7 +314,7 @@ class Bed:
             raise ValueError("1 to 200 hosts")
         self.owner = os.getpid()
         self.keep = keep
-        self.workdir = tempfile.mkdtemp(prefix="corvane-e2e-")
+        self.workdir = tempfile.mkdtemp(prefix="%s%d-" % (WORKDIR_PREFIX, self.owner))
         self.bridge_ns = "%s%d-br" % (NETNS_PREFIX, self.owner)
         self.hosts = [Host(self, i + 1) for i in range(hosts)]
         self.procs = []
@@ -398,7 +417,9 @@ class Bed:
                 os.rmdir(ETC_NETNS)  # only when empty: another bed may use it now
             except OSError:
                 pass
-        if not self.keep:
+        if self.keep:
+            open(os.path.join(self.workdir, "KEEP"), "w").close()  # sweeps leave it
+        else:
             shutil.rmtree(self.workdir, ignore_errors=True)
 
 

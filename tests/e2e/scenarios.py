@@ -89,15 +89,24 @@ def answer_from(host_computer, to_computer):
 
 def scenario_second_start(b, tools):
     """Two hosts run a copy each; a second start on host 1 shows the first copy
-    (its first showing opens the endpoint) and ends with exit code 0."""
+    (its first showing opens the endpoint) and ends with exit code 0. Until
+    then the copy answers nothing."""
+    h1, h2 = b.host(1), b.host(2)
     c1 = start_copy(b, tools, 1)
-    c2 = start_copy(b, tools, 2)
+    c2 = start_copy(b, tools, 2)  # in the tray: its endpoint is closed, the port free
+    l2 = listen(b, tools, 2, "listen2")
     expect(not any("datagrams on" in l for l in c1.lines["stderr"]),
            "host1's endpoint opened before its first showing:%s" % c1.tail())
+    # A request before the first showing is not answered (nor kept for later).
+    peer_send(b, tools, 2, [h1.computer, PRESENCE, "WHO_IS_HERE", h2.alt_name], "early-request")
     second = show_copy(b, tools, 1, c1)
     expect("Cannot listen" not in second.output("stderr"),
            "the second start tried to start a listener of its own:%s" % second.tail())
     expect(c1.running() and c2.running(), "a copy ended after the second start")
+    peer_send(b, tools, 2, [h1.computer, PRESENCE, "WHO_IS_HERE", h2.computer], "request")
+    l2.wait_json(answer_from(h1.computer, h2.computer), T, "host1's answer after its first showing")
+    early = [p for p in l2.json_lines() if answer_from(h1.computer, h2.alt_name)(p)]
+    expect(early == [], "host1 answered a request sent before its first showing: %r" % early)
     # A further start is also answered and ends at once; the first copy
     # stays the only one.
     third = b.run(1, [tools.corvane], "third-start", timeout=T)
