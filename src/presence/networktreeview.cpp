@@ -18,6 +18,7 @@
 #include <QTcpSocket>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace corvane {
 namespace {
@@ -96,6 +97,10 @@ NetworkTreeView::NetworkTreeView(const NetworkTreeControls& controls, NetworkTre
             RadioGroup1Click();
     });
 
+    flushTimer_.setSingleShot(true);
+    flushTimer_.setInterval(InsertBatchMs);
+    connect(&flushTimer_, &QTimer::timeout, this, &NetworkTreeView::FlushPendingNodes);
+
     // Follow the tree from here on, starting with what it holds now.
     tree_.ForEachNode([this](const NetworkTree::Node& node) { NodeAdded(node); });
     tree_.SetObserver(this);
@@ -117,26 +122,69 @@ const NetworkTree::Node* NetworkTreeView::NodeOf(const QTreeWidgetItem* item) co
 }
 
 const NetworkTree::Node* NetworkTreeView::SelectedNode() const {
+    // Nodes still waiting for their batch cannot be selected yet.
     const QList<QTreeWidgetItem*> selected = c_.TreeView1->selectedItems();
     return selected.isEmpty() ? nullptr : NodeOf(selected.first());
 }
 
 void NetworkTreeView::NodeAdded(const NetworkTree::Node& node) {
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, node.Text());
-    item->setIcon(0, node.IsComputer() ? c_.computerIcon : c_.groupIcon);
-    item->setData(0, NodeRole, QVariant::fromValue(quintptr(&node)));
-    if (QTreeWidgetItem* parent = node.Parent() ? items_.value(node.Parent()) : nullptr)
-        parent->addChild(item);
-    else
-        c_.TreeView1->addTopLevelItem(item);
-    items_.insert(&node, item);
+    if (c_.TreeView1->isVisible() || !pending_.empty()) {
+        pending_.push_back(&node);
+        if (!flushTimer_.isActive())
+            flushTimer_.start();
+        if (!c_.TreeView1->isVisible())
+            FlushPendingNodes(); // hidden: no layout to spare
+        return;
+    }
+    InsertItems({&node});
+}
+
+void NetworkTreeView::FlushPendingNodes() {
+    flushTimer_.stop();
+    if (pending_.empty())
+        return;
+    std::vector<const NetworkTree::Node*> nodes;
+    nodes.swap(pending_);
+    InsertItems(nodes);
+}
+
+void NetworkTreeView::InsertItems(const std::vector<const NetworkTree::Node*>& nodes) {
+    // Consecutive nodes of one parent go in with one insertion.
+    QList<QTreeWidgetItem*> run;
+    QTreeWidgetItem* runParent = nullptr;
+    auto insertRun = [&] {
+        if (run.isEmpty())
+            return;
+        if (runParent)
+            runParent->addChildren(run);
+        else
+            c_.TreeView1->addTopLevelItems(run);
+        run.clear();
+    };
+    for (const NetworkTree::Node* node : nodes) {
+        QTreeWidgetItem* parent = node->Parent() ? items_.value(node->Parent()) : nullptr;
+        if (parent != runParent) {
+            insertRun();
+            runParent = parent;
+        }
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, node->Text());
+        item->setIcon(0, node->IsComputer() ? c_.computerIcon : c_.groupIcon);
+        item->setData(0, NodeRole, QVariant::fromValue(quintptr(node)));
+        items_.insert(node, item);
+        run.append(item);
+    }
+    insertRun();
 }
 
 void NetworkTreeView::NodeRemoving(const NetworkTree::Node& node) {
     QTreeWidgetItem* item = items_.take(&node);
-    if (!item)
+    if (!item) {
+        const auto waiting = std::find(pending_.begin(), pending_.end(), &node);
+        if (waiting != pending_.end())
+            pending_.erase(waiting);
         return;
+    }
     // A removed node leaves nothing chosen; the view must not move the
     // choice to a neighbour on its own.
     if (item->isSelected())
@@ -147,6 +195,8 @@ void NetworkTreeView::NodeRemoving(const NetworkTree::Node& node) {
 }
 
 void NetworkTreeView::TreeClearing() {
+    pending_.clear();
+    flushTimer_.stop();
     items_.clear();
     c_.TreeView1->clear();
 }
@@ -173,6 +223,7 @@ void NetworkTreeView::CompNameBtnClick() {
     }
     if (view->parentWidget() != c_.TabSheet1)
         view->setParent(c_.TabSheet1);
+    FlushPendingNodes();
     const QPoint at = c_.CompNameBtn->mapTo(c_.TabSheet1, QPoint(0, 0));
     view->setGeometry(at.x(), at.y() + c_.CompNameBtn->height() + 1, c_.CompNameBtn->width(),
                       DropDownHeight);

@@ -17,8 +17,10 @@
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QTreeWidget>
 #include <functional>
+#include <vector>
 
 class QAction;
 class QButtonGroup;
@@ -47,6 +49,10 @@ class NetworkTreeView : public QObject, public RecipientHolder, private NetworkT
     Q_OBJECT
 public:
     static constexpr int DropDownHeight = 161;
+    // While the drop-down is shown, new nodes reach it in batches at most
+    // this often: every insertion makes the view lay out all its rows again,
+    // so one at a time would cost the square of a flood.
+    static constexpr int InsertBatchMs = 40;
 
     // memo1Change recomputes the Send button; firstTreeOpen is the window's
     // flag, true until the first drop-down.
@@ -68,7 +74,12 @@ public:
 
     // The node of the tree's selected item, or null.
     const NetworkTree::Node* SelectedNode() const;
-    QTreeWidgetItem* ItemOf(const NetworkTree::Node* node) const { return items_.value(node); }
+    QTreeWidgetItem* ItemOf(const NetworkTree::Node* node) {
+        FlushPendingNodes();
+        return items_.value(node);
+    }
+    // Puts the nodes that wait for the next batch into the view now.
+    void FlushPendingNodes();
     const NetworkTree::Node* NodeOf(const QTreeWidgetItem* item) const;
     int RepaintRequests() const { return repaints_; }
 
@@ -80,6 +91,7 @@ protected:
 
 private:
     void NodeAdded(const NetworkTree::Node& node) override;
+    void InsertItems(const std::vector<const NetworkTree::Node*>& nodes);
     void NodeRemoving(const NetworkTree::Node& node) override;
     void TreeClearing() override;
     void RepaintRequested() override;
@@ -93,6 +105,8 @@ private:
     bool& firstTreeOpen_;
     std::function<void()> memo1Change_;
     QHash<const NetworkTree::Node*, QTreeWidgetItem*> items_;
+    std::vector<const NetworkTree::Node*> pending_; // added, not yet in the view
+    QTimer flushTimer_;
     int repaints_ = 0;
 };
 

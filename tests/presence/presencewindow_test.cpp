@@ -2,6 +2,7 @@
 // loopback: they find each other, follow the toggle and departures, and the
 // user chooses a recipient from the drop-down tree.
 #include "app/mainform.h"
+#include "common/fieldsplit.h"
 #include "presence/infoform.h"
 #include "presence/nodecolors.h"
 #include "presence/presencedirectory.h"
@@ -66,6 +67,7 @@ protected:
         return node && node->Record()->Online;
     }
     QTreeWidgetItem* Item(int i, const QString& text) {
+        View(i).FlushPendingNodes();
         const auto found =
             Form(i).TreeView1->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
         return found.isEmpty() ? nullptr : found.first();
@@ -387,4 +389,44 @@ TEST_F(PresenceWindowTest, UserInformationShowsTheAddressTheConnectionReached) {
     ClickItem(0, Item(0, "General"));
     View(0).ShowUserInfo1->trigger();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(PresenceWindowTest, ShownTreeTakesNewNodesInBatchesInTreeOrder) {
+    TMainForm& a = Form(0);
+    a.show();
+    QTest::mouseClick(a.CompNameBtn, Qt::LeftButton);
+    ASSERT_TRUE(a.TreeView1->isVisible());
+    auto announce = [&](const QByteArray& computer, const QByteArray& alias) {
+        Protocol(0).IcqSlotMessageAvail(JoinFields({"I_AM_HERE", computer, "TRUE", alias}));
+    };
+    auto widgetOrder = [&] {
+        QStringList out;
+        for (int g = 0; g < a.TreeView1->topLevelItemCount(); ++g) {
+            QTreeWidgetItem* group = a.TreeView1->topLevelItem(g);
+            out << group->text(0);
+            for (int c = 0; c < group->childCount(); ++c)
+                out << QStringLiteral("  ") + group->child(c)->text(0);
+        }
+        return out;
+    };
+    auto modelOrder = [&] {
+        QStringList out;
+        Tree(0).ForEachNode([&out](const NetworkTree::Node& n) {
+            out << (n.IsComputer() ? QStringLiteral("  ") : QString()) + n.Text();
+        });
+        return out;
+    };
+    for (int i = 0; i < 200; ++i)
+        announce("PC" + QByteArray::number(i), "u" + QByteArray::number(i));
+    // Some leave before their batch reached the view, one of them the first.
+    for (int i : {0, 5, 199})
+        Protocol(0).IcqSlotMessageAvail(JoinFields(
+            {"OFFLINE_NOTIFY", "PC" + QByteArray::number(i), "u" + QByteArray::number(i)}));
+    EXPECT_TRUE(WaitUntil([&] { return widgetOrder() == modelOrder(); }));
+    EXPECT_EQ(a.TreeView1->topLevelItem(0)->childCount(), 197);
+    // A rebuild drops what still waits.
+    announce("PCX", "late");
+    QTest::mouseClick(a.Options->ApplyBtn2, Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return widgetOrder() == modelOrder(); }));
+    EXPECT_TRUE(a.TreeView1->findItems("late", Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
 }
