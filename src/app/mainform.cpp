@@ -5,6 +5,8 @@
 #include "common/fieldsplit.h"
 #include "common/timedwait.h"
 #include "messaging/messagelistener.h"
+#include "messaging/messagingcontroller.h"
+#include "messaging/storepage.h"
 #include "presence/presencedirectory.h"
 #include "settings/optionspage.h"
 #include "transport/datagramnetwork.h"
@@ -104,6 +106,16 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
                          Toggle1, Options->ApplyBtn2, IcqSlot, RxTimerEvent1,
                          [this] { return Alias(); }, [this] { Memo1Change(); }},
         PresenceState{Language, OnlineFlag, FirstTreeOpen}, context_, NetworkGroups);
+    Incoming = new StorePage(TabSheet2, StoreKind::Incoming, context_, Language, this);
+    Outgoing = new StorePage(TabSheet3, StoreKind::Outgoing, context_, Language, this);
+    Messaging = new MessagingController(
+        MessagingControls{PageControl1, TabSheet1, Memo1, CompNameBtn, RadioGroup1Items, TreeView1,
+                          SendBtn, ClearBtn, Options->AliasEdit, Options->CheckBox3,
+                          Options->CheckBox4, Options->CheckBox5, Options->CheckBox6,
+                          Options->RichEdit1, IsPopupMenu},
+        context_, Language, OnlineFlag, Presence->Tree(), Presence->View(), *Incoming, *Outgoing,
+        *MsgServer, [this] { Memo1Change(); }, [this] { RestoreApplication(); }, this);
+    SendBtnClick = [this] { Messaging->SendBtnClick(); };
 
     qApp->installEventFilter(this);
     FormCreate();

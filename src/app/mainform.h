@@ -32,7 +32,9 @@ namespace corvane {
 class DatagramNetwork;
 class MessageListener;
 class OptionsPage;
+class MessagingController;
 class PresenceDirectory;
+class StorePage;
 class TmdSecureMail;
 
 // Start-up cannot go on (the message port is taken): the program ends.
@@ -112,6 +114,11 @@ public:
     // under "General" until the address book answers GroupOfUser.
     GeneralOnlyDirectory NetworkGroups;
     std::unique_ptr<PresenceDirectory> Presence;
+    // The message stores on the Incoming and Outgoing pages, and sending and
+    // receiving (src/messaging).
+    StorePage* Incoming = nullptr;
+    StorePage* Outgoing = nullptr;
+    MessagingController* Messaging = nullptr;
 
     // Handlers
     void AppActivate();

@@ -1,0 +1,228 @@
+#include "messaging/messagingcontroller.h"
+
+#include "common/ansicodec.h"
+#include "common/dialogservice.h"
+#include "common/soundplayer.h"
+#include "common/timedwait.h"
+#include "editor/messagebody.h"
+#include "messaging/messageheader.h"
+#include "messaging/messagelistener.h"
+#include "messaging/popupform.h"
+#include "messaging/recipients.h"
+#include "messaging/storepage.h"
+#include "messaging/tmsg.h"
+#include "presence/networktree.h"
+#include "presence/networktreeview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace corvane {
+
+int SendReport::Failures() const {
+    int n = 0;
+    for (DeliveryOutcome o : outcomes)
+        n += o != DeliveryOutcome::Delivered;
+    return n;
+}
+
+MessagingController::MessagingController(const MessagingControls& controls, HostContext& context,
+                                         const LanguageState& language, const bool& onlineFlag,
+                                         NetworkTree& tree, NetworkTreeView& treeView,
+                                         StorePage& incoming, StorePage& outgoing,
+                                         MessageListener& listener,
+                                         std::function<void()> memo1Change,
+                                         std::function<void()> restoreApplication, QObject* parent)
+    : QObject(parent), c_(controls), context_(context), language_(language),
+      onlineFlag_(onlineFlag), tree_(tree), treeView_(treeView), incoming_(incoming),
+      outgoing_(outgoing), memo1Change_(std::move(memo1Change)),
+      restoreApplication_(std::move(restoreApplication)) {
+    connect(&listener, &MessageListener::RecordArrived, this,
+            &MessagingController::MsgServerClientRead);
+    connect(c_.ClearBtn, &QPushButton::clicked, this, &MessagingController::ClearBtnClick);
+    connect(c_.CheckBox6, &QCheckBox::toggled, this, &MessagingController::CheckBox6Click);
+}
+
+MessagingController::~MessagingController() {
+    for (const QPointer<TPopupForm>& popup : popups_)
+        delete popup.data();
+}
+
+QList<TPopupForm*> MessagingController::OpenPopups() const {
+    QList<TPopupForm*> out;
+    for (const QPointer<TPopupForm>& popup : popups_)
+        if (popup && popup->isVisible()) // a closed one is only waiting to be deleted
+            out.append(popup.data());
+    return out;
+}
+
+void MessagingController::ClearBtnClick() { c_.Memo1->clear(); }
+
+void MessagingController::SendBtnClick() {
+    if (sending_ > 0)
+        return; // one send at a time from the button; it runs in the background
+    const QString caption = c_.CompNameBtn->text();
+    QString recipient;
+    if (caption == language_.Text(Strings::All))
+        recipient = QStringLiteral("*");
+    const QByteArray body = RichTextToString(*c_.Memo1->document());
+    if (recipient != QLatin1String("*")) {
+        const NetworkTree::Node* selected = treeView_.SelectedNode();
+        recipient = selected ? selected->Text() : caption;
+    }
+    const SendReport report = SendToRecipients(c_.AliasEdit->text(), recipient, body);
+    if (report.noComputers) {
+        // Nothing went anywhere: say so, and keep the text in the editor.
+        context_.dialogs->MessageBox(language_.Text(Strings::NotSent), MessageBoxTitle,
+                                     DialogService::Icon::Stop, DialogService::Ok);
+        return;
+    }
+    ReportFailures(report);
+    if (c_.CheckBox3->isChecked() && report.AllDelivered())
+        context_.dialogs->MessageBox(language_.Text(Strings::SentOk), MessageBoxTitle,
+                                     DialogService::Icon::Information, DialogService::Ok);
+    const QString header = MessageHeader(language_, c_.AliasEdit->text(), c_.CompNameBtn->text(),
+                                         QDateTime::currentDateTime());
+    outgoing_.AppendToStore(header, body);
+    if (c_.CheckBox5->isChecked())
+        c_.Memo1->clear();
+}
+
+SendReport MessagingController::SendToRecipients(const QString& alias, const QString& recipient,
+                                                 const QByteArray& body) {
+    SendReport report;
+    if (!c_.TreeView1->currentItem() && c_.TreeView1->topLevelItemCount() > 0) {
+        // Selecting the first node does not change the recipient caption.
+        const QSignalBlocker blocker(c_.TreeView1);
+        c_.TreeView1->setCurrentItem(c_.TreeView1->topLevelItem(0));
+    }
+    if (c_.CompNameBtn->text() == language_.Text(Strings::All)) {
+        report.targets = AllComputers(tree_);
+        report.noComputers = report.targets.isEmpty();
+    } else {
+        report.targets = ComputersOf(treeView_.SelectedNode());
+    }
+    if (report.targets.isEmpty())
+        return report;
+    const TMsg msg{ToAnsi(alias), ToAnsi(recipient), body, ToAnsi(c_.AliasEdit->text())};
+    ++sending_;
+    report.outcomes = DeliverToAll(context_, report.targets, msg.Encode(), &report.errors);
+    --sending_;
+    return report;
+}
+
+void MessagingController::ReportFailures(const SendReport& report) {
+    for (int i = 0; i < report.outcomes.size(); ++i)
+        if (report.outcomes[i] != DeliveryOutcome::Delivered)
+            context_.dialogs->MessageBox(language_.Text(Strings::NotSent), MessageBoxTitle,
+                                         DialogService::Icon::Stop, DialogService::Ok);
+}
+
+bool MessagingController::SelectFirstNodeWithText(const QString& text) {
+    const NetworkTree::Node* found = nullptr;
+    tree_.ForEachNode([&](const NetworkTree::Node& node) {
+        if (!found && node.Text() == text)
+            found = &node;
+    });
+    QTreeWidgetItem* item = found ? treeView_.ItemOf(found) : nullptr;
+    if (!item)
+        return false;
+    for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
+        p->setExpanded(true);
+    c_.TreeView1->scrollToItem(item);
+    c_.TreeView1->setCurrentItem(item); // the tree makes it the recipient
+    return true;
+}
+
+namespace {
+// An automatic answer starts with the answer keyword of either language.
+bool IsAutomaticAnswer(const QByteArray& body) {
+    for (const StringTable* table : {&HolderE(), &HolderR()})
+        if (body.startsWith(ToAnsi((*table)[Strings::AutoAnswer])))
+            return true;
+    return false;
+}
+} // namespace
+
+void MessagingController::AutomaticAnswer(const QByteArray& sender, SendReport* report) {
+    LastSender = FromAnsi(sender);
+    SelectFirstNodeWithText(LastSender);
+    if (LastSender == c_.AliasEdit->text())
+        return;
+    QString text = c_.RichEdit1->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    const QByteArray answer = ToAnsi(language_.Text(Strings::AutoAnswer)) + "\r\r" + ToAnsi(text);
+    *report = SendToRecipients(c_.AliasEdit->text(), LastSender, answer);
+}
+
+void MessagingController::MsgServerClientRead(const QByteArray& record, const QHostAddress&) {
+    const TMsg msg = TMsg::Decode(record);
+    const QString header = MessageHeader(language_, FromAnsi(msg.SenderAlias),
+                                         FromAnsi(msg.Recipient), QDateTime::currentDateTime());
+    const bool autoAnswer = c_.CheckBox6->isChecked();
+    if (c_.IsPopupMenu->isChecked() && onlineFlag_ && !autoAnswer) {
+        auto* popup = new TPopupForm(language_, [this] {
+            if (restoreApplication_)
+                restoreApplication_();
+            PrepareReply();
+        });
+        popup->SetMessage(header, msg.Body);
+        popups_.removeIf([](const QPointer<TPopupForm>& p) { return p.isNull(); });
+        popups_.append(popup);
+        LastSender = FromAnsi(msg.Sender);
+        popup->show();
+        ProcessPendingMessages();
+    }
+    SendReport answered;
+    // Automatic answers are not answered, so two copies that both answer
+    // automatically do not answer each other for ever.
+    if (autoAnswer && !IsAutomaticAnswer(msg.Body))
+        AutomaticAnswer(msg.Sender, &answered);
+    else if (autoAnswer)
+        LastSender = FromAnsi(msg.Sender);
+    if (onlineFlag_ && c_.CheckBox4->isChecked() && context_.sound)
+        context_.sound->PlayEventSound(MessageSound, QStringLiteral("message-new-instant"));
+    incoming_.AppendToStore(header, msg.Body);
+    // A failed answer is told after the record is safe.
+    if (answered.noComputers)
+        context_.dialogs->MessageBox(language_.Text(Strings::NotSent), MessageBoxTitle,
+                                     DialogService::Icon::Stop, DialogService::Ok);
+    ReportFailures(answered);
+}
+
+void MessagingController::CheckBox6Click() {
+    const bool on = c_.CheckBox6->isChecked();
+    c_.RichEdit1->setVisible(on);
+    c_.Memo1->setEnabled(!on);
+    QPalette palette = c_.Memo1->palette();
+    const QPalette system = QApplication::palette();
+    palette.setColor(QPalette::Base, system.color(on ? QPalette::Button : QPalette::Base));
+    c_.Memo1->setPalette(palette);
+}
+
+void MessagingController::PrepareReply() {
+    ProcessPendingMessages();
+    {
+        const QSignalBlocker blocker(c_.RadioGroup1Items);
+        if (QAbstractButton* first = c_.RadioGroup1Items->button(0))
+            first->setChecked(true);
+    }
+    SelectFirstNodeWithText(LastSender);
+    c_.CompNameBtn->setEnabled(true);
+    c_.PageControl1->setCurrentWidget(c_.TabSheet1);
+    c_.Memo1->setFocus();
+    if (memo1Change_)
+        memo1Change_();
+}
+
+} // namespace corvane

@@ -1,0 +1,119 @@
+#pragma once
+// Sending and receiving messages on the main window: the Send and Clear
+// buttons, the listener's records with popup, sound, automatic answer and
+// filing, and the reply that a popup prepares.
+//
+// Delivery is honest: a target counts only when it got the whole record;
+// "Message successfully sent!" appears only when every target got it, and
+// each target that did not gets its own "Message did not send!". Targets are
+// delivered to at the same time, each within the context's delivery time,
+// while the window keeps running.
+#include "common/hostcontext.h"
+#include "messaging/messageclient.h"
+#include "settings/stringtable.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTextEdit;
+class QToolButton;
+class QTreeWidget;
+class QWidget;
+
+namespace corvane {
+
+class MessageListener;
+class NetworkTree;
+class NetworkTreeView;
+class StorePage;
+class TPopupForm;
+
+struct MessagingControls {
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QTextEdit* Memo1 = nullptr;
+    QToolButton* CompNameBtn = nullptr;
+    QButtonGroup* RadioGroup1Items = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QPushButton* SendBtn = nullptr;
+    QPushButton* ClearBtn = nullptr;
+    QLineEdit* AliasEdit = nullptr;
+    QCheckBox* CheckBox3 = nullptr; // confirmation after sending
+    QCheckBox* CheckBox4 = nullptr; // sound
+    QCheckBox* CheckBox5 = nullptr; // clear after sending
+    QCheckBox* CheckBox6 = nullptr; // automatic answer
+    QTextEdit* RichEdit1 = nullptr; // the automatic answer's text
+    QAction* IsPopupMenu = nullptr;
+};
+
+// What one send did.
+struct SendReport {
+    QStringList targets;
+    QList<DeliveryOutcome> outcomes;
+    QStringList errors;
+    bool noComputers = false; // everybody was chosen but the tree lists nobody
+    int Failures() const;
+    bool AllDelivered() const { return !targets.isEmpty() && Failures() == 0; }
+};
+
+class MessagingController : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString MessageBoxTitle = QStringLiteral("Corvane Messenger");
+    static inline const QString MessageSound = QStringLiteral("Message.Wav");
+
+    MessagingController(const MessagingControls& controls, HostContext& context,
+                        const LanguageState& language, const bool& onlineFlag, NetworkTree& tree,
+                        NetworkTreeView& treeView, StorePage& incoming, StorePage& outgoing,
+                        MessageListener& listener, std::function<void()> memo1Change,
+                        std::function<void()> restoreApplication, QObject* parent = nullptr);
+    ~MessagingController() override;
+
+    // Sending
+    void SendBtnClick();
+    SendReport SendToRecipients(const QString& alias, const QString& recipient,
+                                const QByteArray& body);
+    void ClearBtnClick();
+    // Receiving
+    void MsgServerClientRead(const QByteArray& record, const QHostAddress& from);
+    void CheckBox6Click();
+    // Sets the Compose page up to answer LastSender.
+    void PrepareReply();
+
+    QString LastSender;
+    // The popups that are open now (they destroy themselves on close).
+    QList<TPopupForm*> OpenPopups() const;
+    bool Sending() const { return sending_ > 0; }
+
+private:
+    void ReportFailures(const SendReport& report);
+    bool SelectFirstNodeWithText(const QString& text);
+    void AutomaticAnswer(const QByteArray& sender, SendReport* report);
+
+    MessagingControls c_;
+    HostContext& context_;
+    const LanguageState& language_;
+    const bool& onlineFlag_;
+    NetworkTree& tree_;
+    NetworkTreeView& treeView_;
+    StorePage& incoming_;
+    StorePage& outgoing_;
+    std::function<void()> memo1Change_;
+    std::function<void()> restoreApplication_;
+    QList<QPointer<TPopupForm>> popups_;
+    int sending_ = 0;
+};
+
+} // namespace corvane

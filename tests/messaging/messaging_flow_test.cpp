@@ -1,0 +1,296 @@
+// Messages between simulated computers, each a whole main window on its own
+// loopback address.
+#include "app/mainform.h"
+#include "common/ansicodec.h"
+#include "common/dialogservice.h"
+#include "common/fieldsplit.h"
+#include "common/timedwait.h"
+#include "editor/messagebody.h"
+#include "messaging/messageheader.h"
+#include "messaging/messagelistener.h"
+#include "messaging/messagingcontroller.h"
+#include "messaging/popupform.h"
+#include "messaging/storepage.h"
+#include "messaging/tmsg.h"
+#include "presence/presencedirectory.h"
+#include "settings/optionspage.h"
+#include "support/testcontext.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTcpServer>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::MakeComputers;
+using corvane::test::TestComputer;
+using corvane::test::WaitUntil;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Corvane Messenger");
+
+struct Office {
+    explicit Office(int n, const QStringList& aliases = {}) : computers(MakeComputers(n)) {
+        for (auto& c : computers) {
+            c->context.timings.openWaitMs = 30;
+            c->context.timings.closeWaitMs = 0;
+            c->context.timings.deliveryTimeoutMs = 3000;
+            forms.push_back(std::make_unique<TMainForm>(c->context));
+        }
+        for (int i = 0; i < n; ++i) {
+            if (i < aliases.size())
+                forms[i]->Options->AliasEdit->setText(aliases[i]);
+            forms[i]->RestoreApplication();
+        }
+        // Everybody asks again, so every tree lists every computer.
+        for (auto& f : forms)
+            f->Presence->ApplyBtnClick();
+        EXPECT_TRUE(WaitUntil([&] {
+            for (auto& f : forms)
+                if (f->Presence->Tree().ComputerCount() != n)
+                    return false;
+            return true;
+        }));
+    }
+    TMainForm& operator[](size_t i) { return *forms[i]; }
+    test::ScriptedDialogService& Dialogs(size_t i) { return computers[i]->dialogs; }
+    void Choose(size_t i, const QString& text) {
+        TMainForm& f = *forms[i];
+        const QList<QTreeWidgetItem*> items =
+            f.TreeView1->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_FALSE(items.isEmpty()) << text.toStdString();
+        f.TreeView1->setCurrentItem(items.first());
+        ASSERT_EQ(f.CompNameBtn->text(), text);
+    }
+    void ChooseEverybody(size_t i) { forms[i]->RadioGroup1Items->button(1)->click(); }
+    void Write(size_t i, const QString& text) { forms[i]->Memo1->setPlainText(text); }
+    int Boxes(size_t i, const QString& text) const { return computers[i]->dialogs.Count(text); }
+    std::vector<std::unique_ptr<TestComputer>> computers;
+    std::vector<std::unique_ptr<TMainForm>> forms;
+};
+
+QString StoredHeader(StorePage& page, int position) {
+    return FromAnsi(page.Store().At(position).Header());
+}
+
+QString BodyText(const QByteArray& body) {
+    QTextDocument doc;
+    LoadMessageBody(&doc, body);
+    return doc.toPlainText();
+}
+
+bool Received(StorePage& page, int count) { return page.Store().Count() == count; }
+
+} // namespace
+
+TEST(MessagingFlow, ToOneComputerWithHeadersOnBothSides) {
+    Office office(3, {"Anna", "Boris", "Vera"});
+    office.Choose(0, QStringLiteral("Boris"));
+    office.Write(0, QStringLiteral("Hello, Boris"));
+    ASSERT_TRUE(office[0].SendBtn->isEnabled());
+    office[0].SendBtn->click();
+    ASSERT_TRUE(WaitUntil([&] { return Received(*office[1].Incoming, 1); }));
+    PumpMessagesFor(100);
+    EXPECT_EQ(office[2].Incoming->Store().Count(), 0);
+    EXPECT_EQ(office[0].Incoming->Store().Count(), 0);
+    EXPECT_EQ(office[0].Outgoing->Store().Count(), 1);
+    EXPECT_TRUE(StoredHeader(*office[0].Outgoing, 1).startsWith(QStringLiteral("Message from Anna to Boris (")));
+    EXPECT_TRUE(StoredHeader(*office[1].Incoming, 1).startsWith(QStringLiteral("Message from Anna to Boris (")));
+    const QByteArray body = office[1].Incoming->Store().At(1).Body();
+    EXPECT_TRUE(LooksLikeRtf(body));
+    EXPECT_EQ(BodyText(body), QStringLiteral("Hello, Boris"));
+    // The confirmation came only because the target got the record.
+    EXPECT_EQ(office.Boxes(0, QStringLiteral("Message successfully sent!")), 1);
+    EXPECT_EQ(office[1].Messaging->OpenPopups().size(), 1);
+    EXPECT_EQ(office.computers[1]->sound.played, QStringList{QStringLiteral("Message.Wav")});
+    EXPECT_EQ(office[1].Messaging->LastSender, QStringLiteral("Anna"));
+}
+
+TEST(MessagingFlow, ToAGroupAndToEverybody) {
+    Office office(3, {"Anna", "Boris", "Vera"});
+    office.Choose(0, QStringLiteral("General"));
+    office.Write(0, QStringLiteral("to the group"));
+    office[0].SendBtn->click();
+    ASSERT_TRUE(WaitUntil([&] {
+        return Received(*office[0].Incoming, 1) && Received(*office[1].Incoming, 1) &&
+               Received(*office[2].Incoming, 1);
+    }));
+    EXPECT_TRUE(StoredHeader(*office[2].Incoming, 1).startsWith(QStringLiteral("Message from Anna to General (")));
+
+    office.ChooseEverybody(0);
+    EXPECT_EQ(office[0].CompNameBtn->text(), QStringLiteral("ALL"));
+    office.Write(0, QStringLiteral("to everybody"));
+    office[0].SendBtn->click();
+    // The sender is in its own tree, so it gets its own message too.
+    ASSERT_TRUE(WaitUntil([&] {
+        return Received(*office[0].Incoming, 2) && Received(*office[1].Incoming, 2) &&
+               Received(*office[2].Incoming, 2);
+    }));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(StoredHeader(*office[i].Incoming, 2).startsWith(QStringLiteral("Message from Anna to ALL (")));
+    EXPECT_TRUE(StoredHeader(*office[0].Outgoing, 2).startsWith(QStringLiteral("Message from Anna to ALL (")));
+}
+
+TEST(MessagingFlow, AutomaticAnswerGoesBackAndIsNotAnsweredAgain) {
+    Office office(2, {"Anna", "Boris"});
+    // Both answer automatically: the answer must not bounce for ever.
+    for (int i = 0; i < 2; ++i)
+        office[i].Options->CheckBox6->setChecked(true);
+    EXPECT_TRUE(office[1].Options->RichEdit1->isVisibleTo(office[1].TabSheet5));
+    EXPECT_FALSE(office[1].Memo1->isEnabled());
+    office[1].Options->RichEdit1->setPlainText(QStringLiteral("Out until Monday"));
+    office[0].Options->CheckBox6->setChecked(false);
+    office.Choose(0, QStringLiteral("Boris"));
+    office.Write(0, QStringLiteral("Are you there?"));
+    office[0].Options->CheckBox6->setChecked(true);
+    office[0].Messaging->SendBtnClick();
+    ASSERT_TRUE(WaitUntil([&] { return Received(*office[0].Incoming, 1); }));
+    PumpMessagesFor(300);
+    EXPECT_EQ(office[1].Incoming->Store().Count(), 1);
+    EXPECT_EQ(office[0].Incoming->Store().Count(), 1);
+    const QByteArray answer = office[0].Incoming->Store().At(1).Body();
+    EXPECT_EQ(answer, QByteArray("Auto Answer:\r\rOut until Monday"));
+    EXPECT_EQ(office[1].Messaging->LastSender, QStringLiteral("Anna"));
+    // No popup while answering automatically; the answering side chose Anna.
+    EXPECT_TRUE(office[1].Messaging->OpenPopups().isEmpty());
+    EXPECT_EQ(office[1].CompNameBtn->text(), QStringLiteral("Anna"));
+    EXPECT_EQ(office[1].Outgoing->Store().Count(), 0);
+}
+
+TEST(MessagingFlow, OfflineMeansNoPopupNoSoundButFiledAndAnswered) {
+    Office office(2, {"Anna", "Boris"});
+    office[1].Toggle1->click();
+    ASSERT_FALSE(office[1].OnlineFlag);
+    office[1].Options->CheckBox6->setChecked(true);
+    office.Choose(0, QStringLiteral("Boris"));
+    office.Write(0, QStringLiteral("ping"));
+    office[0].SendBtn->click();
+    ASSERT_TRUE(WaitUntil([&] { return Received(*office[0].Incoming, 1); }));
+    EXPECT_EQ(office[1].Incoming->Store().Count(), 1);
+    EXPECT_TRUE(office.computers[1]->sound.played.isEmpty());
+    EXPECT_TRUE(office[1].Messaging->OpenPopups().isEmpty());
+    // Without the automatic answer: still no popup while offline.
+    office[1].Options->CheckBox6->setChecked(false);
+    office[0].SendBtn->click();
+    ASSERT_TRUE(WaitUntil([&] { return Received(*office[1].Incoming, 2); }));
+    EXPECT_TRUE(office[1].Messaging->OpenPopups().isEmpty());
+    EXPECT_TRUE(office.computers[1]->sound.played.isEmpty());
+}
+
+TEST(MessagingFlow, OwnMessagesAreNotAnsweredAutomatically) {
+    Office office(2, {"Anna", "Boris"});
+    office[0].Options->CheckBox6->setChecked(true);
+    TMainForm& anna = office[0];
+    office.ChooseEverybody(0);
+    anna.Messaging->SendToRecipients(QStringLiteral("Anna"), QStringLiteral("*"), "{\\rtf1 x}");
+    ASSERT_TRUE(WaitUntil([&] { return Received(*anna.Incoming, 1) && Received(*office[1].Incoming, 1); }));
+    PumpMessagesFor(300);
+    EXPECT_EQ(office[1].Incoming->Store().Count(), 1); // Anna did not answer herself
+}
+
+TEST(MessagingFlow, FailedTargetsAreToldOneByOneAndTheOthersStillReceive) {
+    Office office(3, {"Anna", "Boris", "Vera"});
+    // Vera's copy goes away without a word: her listener stops.
+    office[2].MsgServer->Close();
+    // Boris is listed under a name that does not resolve.
+    office[0].Presence->Tree().FindComputerNode(QStringLiteral("Boris"))->Record()->ComputerName =
+        QStringLiteral("no-such-host.invalid");
+    office.computers[0]->context.resolver.Forget(QStringLiteral("no-such-host.invalid"));
+    office.ChooseEverybody(0);
+    office.Write(0, QStringLiteral("to all"));
+    office[0].SendBtn->click();
+    EXPECT_EQ(office.Boxes(0, QStringLiteral("Message did not send!")), 2);
+    EXPECT_EQ(office.Boxes(0, QStringLiteral("Message successfully sent!")), 0);
+    for (const auto& box : office.Dialogs(0).shown) {
+        EXPECT_EQ(box.title, kTitle);
+        EXPECT_EQ(box.icon, DialogService::Icon::Stop);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return Received(*office[0].Incoming, 1); }));
+    EXPECT_EQ(office[0].Outgoing->Store().Count(), 1); // still filed
+}
+
+TEST(MessagingFlow, EverybodyWithAnEmptyTreeSendsNothingAndKeepsTheText) {
+    auto computers = MakeComputers(1);
+    TMainForm form(computers[0]->context);
+    form.Presence->Tree().Clear();
+    form.RadioGroup1Items->button(1)->click();
+    form.Memo1->setPlainText(QStringLiteral("nobody hears this"));
+    ASSERT_TRUE(form.SendBtn->isEnabled());
+    form.SendBtn->click();
+    EXPECT_EQ(computers[0]->dialogs.Count(QStringLiteral("Message did not send!")), 1);
+    EXPECT_EQ(form.Memo1->toPlainText(), QStringLiteral("nobody hears this"));
+    EXPECT_EQ(form.Outgoing->Store().Count(), 0);
+}
+
+TEST(MessagingFlow, SendStaysDisabledWithFormattingButNoCharacters) {
+    auto computers = MakeComputers(1);
+    TMainForm form(computers[0]->context);
+    form.RadioGroup1Items->button(1)->click();
+    QTextCursor cursor(form.Memo1->document());
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    cursor.setCharFormat(bold);
+    form.Memo1->setTextCursor(cursor);
+    form.Memo1->setFontPointSize(20);
+    form.Memo1Change();
+    EXPECT_FALSE(form.SendBtn->isEnabled());
+    form.Memo1->insertPlainText(QStringLiteral("x"));
+    EXPECT_TRUE(form.SendBtn->isEnabled());
+    form.Options->CheckBox5->setChecked(true);
+    form.ClearBtn->click();
+    EXPECT_FALSE(form.SendBtn->isEnabled());
+}
+
+TEST(MessagingFlow, PopupsStackAndReplyAnswersTheLastSender) {
+    Office office(3, {"Anna", "Boris", "Vera"});
+    office.Choose(1, QStringLiteral("Anna"));
+    office.Write(1, QStringLiteral("from Boris"));
+    office[1].SendBtn->click();
+    ASSERT_TRUE(WaitUntil([&] { return Received(*office[0].Incoming, 1); }));
+    office.Choose(2, QStringLiteral("Anna"));
+    office.Write(2, QStringLiteral("from Vera"));
+    office[2].SendBtn->click();
+    ASSERT_TRUE(WaitUntil([&] { return Received(*office[0].Incoming, 2); }));
+    const auto popups = office[0].Messaging->OpenPopups();
+    ASSERT_EQ(popups.size(), 2);
+    EXPECT_NE(popups[0]->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(),
+              popups[1]->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text());
+    // Reply in the older popup answers the newest sender; with an empty
+    // editor Send stays disabled.
+    office.ChooseEverybody(0);
+    QTest::mouseClick(popups[0]->ReplyButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return office[0].Messaging->OpenPopups().size() == 1; }))
+        << office[0].Messaging->OpenPopups().size() << " " << popups[0]->isVisible();
+    EXPECT_EQ(office[0].CompNameBtn->text(), QStringLiteral("Vera"));
+    EXPECT_TRUE(office[0].RadioGroup1Items->button(0)->isChecked());
+    EXPECT_TRUE(office[0].CompNameBtn->isEnabled());
+    EXPECT_EQ(office[0].PageControl1->currentWidget(), office[0].TabSheet1);
+    EXPECT_FALSE(office[0].SendBtn->isEnabled());
+    office.Write(0, QStringLiteral("answer"));
+    EXPECT_TRUE(office[0].SendBtn->isEnabled());
+}
+
+TEST(MessagingFlow, HeaderDateAndTime) {
+    LanguageState english;
+    const QLocale c(QLocale::C);
+    const QDateTime noon(QDate(2026, 12, 7), QTime(9, 5, 1));
+    const QDateTime midnight(QDate(2026, 12, 7), QTime(0, 0));
+    EXPECT_EQ(MessageHeader(english, QStringLiteral("Anna"), QStringLiteral("*"), noon, c),
+              QStringLiteral("Message from Anna to ALL (") + c.toString(noon.date(), QLocale::ShortFormat) +
+                  QLatin1Char(' ') + c.toString(noon.time(), QLocale::LongFormat) + QLatin1Char(')'));
+    EXPECT_EQ(MessageDateTime(midnight, c), c.toString(midnight.date(), QLocale::ShortFormat));
+    LanguageState russian;
+    russian.SetLanguage(Language::Russian);
+    EXPECT_TRUE(MessageHeader(russian, QStringLiteral("Anna"), QStringLiteral("*"), noon, c)
+                    .startsWith(QStringLiteral("Сообщение от Anna для Всем (")));
+}
