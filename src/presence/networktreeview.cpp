@@ -59,6 +59,17 @@ protected:
     }
 };
 
+// A node's selected image is its image: no tint of the selection.
+QIcon SameWhenSelected(const QIcon& icon) {
+    QIcon same;
+    for (const QSize& size : icon.availableSizes()) {
+        const QPixmap pixmap = icon.pixmap(size);
+        same.addPixmap(pixmap, QIcon::Normal);
+        same.addPixmap(pixmap, QIcon::Selected);
+    }
+    return same;
+}
+
 } // namespace
 
 NetworkTreeView::NetworkTreeView(const NetworkTreeControls& controls, NetworkTree& tree,
@@ -68,6 +79,8 @@ NetworkTreeView::NetworkTreeView(const NetworkTreeControls& controls, NetworkTre
     : QObject(parent), c_(controls), treeWidget_(controls.TreeView1), tree_(tree),
       context_(context), language_(language), firstTreeOpen_(firstTreeOpen),
       memo1Change_(std::move(memo1Change)) {
+    c_.groupIcon = SameWhenSelected(c_.groupIcon);
+    c_.computerIcon = SameWhenSelected(c_.computerIcon);
     QTreeWidget* view = c_.TreeView1;
     view->setItemDelegate(new NetworkTreeDelegate(view));
     view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -78,6 +91,11 @@ NetworkTreeView::NetworkTreeView(const NetworkTreeControls& controls, NetworkTre
     font.setFamilies({QStringLiteral("MS Sans Serif"), font.family()});
     font.setBold(true);
     view->setFont(font);
+    // The selected row is navy across its whole width, the branch area too.
+    QPalette palette = view->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::Highlight, NetworkNodeColors::SelectedBackground);
+    view->setPalette(palette);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     view->installEventFilter(this);
 
