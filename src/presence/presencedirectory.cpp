@@ -4,6 +4,7 @@
 #include "common/hostcontext.h"
 #include "settings/stringtable.h"
 
+#include <QHostInfo>
 #include <QPushButton>
 #include <QTimer>
 
@@ -16,8 +17,7 @@ PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const Pre
       tree_(groups), protocol_(
                          context, tree_, *controls.RxTimerEvent1, state.onlineFlag, controls.alias,
                          [this](const QString& target, const QByteArray& text) {
-                             return context_.datagrams && slot_ &&
-                                    SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
+                             return SendPresence(target, text);
                          },
                          this),
       view_(controls.tree, tree_, context, state.language, state.firstTreeOpen,
@@ -40,6 +40,36 @@ PresenceDirectory::~PresenceDirectory() {
         slot_->OnOpen = nullptr;
         slot_->OnMessageAvail = nullptr;
     }
+}
+
+bool PresenceDirectory::SendPresence(const QString& target, const QByteArray& text) {
+    if (!context_.datagrams || !slot_)
+        return false;
+    const bool known = target == QLatin1String("*") || target == QLatin1String(".") ||
+                       target.isEmpty() ||
+                       target.compare(context_.LocalComputerName(), Qt::CaseInsensitive) == 0 ||
+                       context_.resolver.ResolvesAtOnce(target);
+    if (known)
+        return SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
+    // A requester this computer has not heard from (its request named another
+    // computer than the one that sent it): the system resolver may take
+    // seconds, so the answer goes when the look-up returns, and the window
+    // goes on meanwhile.
+    if (lookups_ >= MaxLookups)
+        return false;
+    ++lookups_;
+    QHostInfo::lookupHost(target, this, [this, target, text](const QHostInfo& info) {
+        --lookups_;
+        for (const QHostAddress& address : info.addresses()) {
+            if (address.protocol() != QAbstractSocket::IPv4Protocol)
+                continue;
+            context_.resolver.Learn(target, address);
+            if (context_.datagrams && slot_)
+                SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
+            return;
+        }
+    });
+    return true;
 }
 
 void PresenceDirectory::Toggle1Click() {

@@ -58,8 +58,15 @@ public:
     void UpdateToggle1();
     // Clears the tree with its records and asks every computer again.
     void ApplyBtnClick() { protocol_.RebuildTree(); }
+    // Look-ups of requesters not yet heard from, still on their way.
+    int PendingLookups() const { return lookups_; }
+
+    // At most this many look-ups wait at once; a request beyond goes unanswered.
+    static constexpr int MaxLookups = 16;
 
 private:
+    bool SendPresence(const QString& target, const QByteArray& text);
+
     PresenceControls c_;
     QPointer<TmdSecureMail> slot_; // the window may delete its endpoint first
     PresenceState state_;
@@ -67,6 +74,7 @@ private:
     NetworkTree tree_;
     PresenceProtocol protocol_;
     NetworkTreeView view_;
+    int lookups_ = 0;
 };
 
 } // namespace corvane

@@ -430,3 +430,14 @@ TEST_F(PresenceWindowTest, ShownTreeTakesNewNodesInBatchesInTreeOrder) {
     EXPECT_TRUE(WaitUntil([&] { return widgetOrder() == modelOrder(); }));
     EXPECT_TRUE(a.TreeView1->findItems("late", Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
 }
+
+TEST_F(PresenceWindowTest, RequesterNotHeardFromIsLookedUpWithoutStoppingTheWindow) {
+    PresenceDirectory& presence = *Form(0).Presence;
+    Protocol(0).IcqSlotMessageAvail(JoinFields({"WHO_IS_HERE", "NO-SUCH-HOST.invalid"}));
+    EXPECT_EQ(presence.PendingLookups(), 1); // answered when the look-up returns
+    for (int i = 0; i < 3 * PresenceDirectory::MaxLookups; ++i)
+        Protocol(0).IcqSlotMessageAvail(
+            JoinFields({"WHO_IS_HERE", "NO-SUCH-" + QByteArray::number(i) + ".invalid"}));
+    EXPECT_EQ(presence.PendingLookups(), PresenceDirectory::MaxLookups);
+    EXPECT_TRUE(WaitUntil([&] { return presence.PendingLookups() == 0; }, 60000));
+}
