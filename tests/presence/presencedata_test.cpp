@@ -98,22 +98,25 @@ TEST(PresenceDatagrams, UnknownKeywordsAndNoiseAreIgnored) {
 }
 
 TEST(PresenceListTest, LetterCaseMakesNoSecondEntryAndKeepsTheFirstText) {
-    PresenceList list;
-    list.RecordPresence(QStringLiteral("HOST1"), QStringLiteral("bob"), true);
-    list.RecordPresence(QStringLiteral("host1"), QStringLiteral("BOB"), false);
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list.At(0).computer, QStringLiteral("HOST1"));
-    EXPECT_EQ(list.At(0).alias, QStringLiteral("bob"));
-    EXPECT_FALSE(list.At(0).online); // the flag is replaced
-    EXPECT_TRUE(list.Contains(QStringLiteral("Host1"), QStringLiteral("Bob")));
-    EXPECT_FALSE(list.Contains(QStringLiteral("HOST1"), QStringLiteral("bobby")));
-    EXPECT_FALSE(list.Contains(QStringLiteral("HOST2"), QStringLiteral("bob")));
-    // Cyrillic letter case too.
-    list.RecordPresence(QStringLiteral("ПК"), QStringLiteral("Анна"), true);
-    list.RecordPresence(QStringLiteral("пк"), QStringLiteral("АННА"), true);
-    EXPECT_EQ(list.Count(), 2);
-    list.Clear();
-    EXPECT_EQ(list.Count(), 0);
+    for (const QLocale& locale : {QLocale::c(), QLocale(QStringLiteral("ru_RU"))}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        PresenceList list(locale);
+        list.RecordPresence(QStringLiteral("HOST1"), QStringLiteral("bob"), true);
+        list.RecordPresence(QStringLiteral("host1"), QStringLiteral("BOB"), false);
+        ASSERT_EQ(list.Count(), 1);
+        EXPECT_EQ(list.At(0).computer, QStringLiteral("HOST1"));
+        EXPECT_EQ(list.At(0).alias, QStringLiteral("bob"));
+        EXPECT_FALSE(list.At(0).online); // the flag is replaced
+        EXPECT_TRUE(list.Contains(QStringLiteral("Host1"), QStringLiteral("Bob")));
+        EXPECT_FALSE(list.Contains(QStringLiteral("HOST1"), QStringLiteral("bobby")));
+        EXPECT_FALSE(list.Contains(QStringLiteral("HOST2"), QStringLiteral("bob")));
+        // Cyrillic letter case too.
+        list.RecordPresence(QStringLiteral("ПК"), QStringLiteral("Анна"), true);
+        list.RecordPresence(QStringLiteral("пк"), QStringLiteral("АННА"), true);
+        EXPECT_EQ(list.Count(), 2);
+        list.Clear();
+        EXPECT_EQ(list.Count(), 0);
+    }
 }
 
 TEST(PresenceListTest, StaysSortedWithoutLetterCase) {
