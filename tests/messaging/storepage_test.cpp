@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -148,8 +149,17 @@ TEST_F(StorePageTest, CopyrightSignShowsWholeWhenAppendedAndCutWhenBrowsedBack) 
     EXPECT_EQ(Counter(), "Message 1 of 2");
 }
 
-TEST_F(StorePageTest, PlainBodiesKeepTheirLineBreaks) {
+TEST_F(StorePageTest, RtfBodiesShowFormattedAndPlainBodiesAsTheyAre) {
     Build(StoreKind::Incoming);
+    page->AppendToStore(QStringLiteral("h"), "{\\rtf1\\ansi {\\b Bold} text\\par}");
+    auto* memo = tab->findChild<QTextEdit*>(QStringLiteral("Memo2"));
+    EXPECT_EQ(Body(), "Bold text");
+    QTextCursor cursor(memo->document());
+    cursor.setPosition(2);
+    EXPECT_EQ(cursor.charFormat().fontWeight(), QFont::Bold);
+
     page->AppendToStore(QStringLiteral("h"), "Auto Answer:\r\rI am away...\r\nback soon");
     EXPECT_EQ(Body(), "Auto Answer:\n\nI am away...\nback soon");
+    Click("LeftBtn"); // back to the RTF body, read from the store
+    EXPECT_EQ(Body(), "Bold text");
 }
