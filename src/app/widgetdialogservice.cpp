@@ -3,11 +3,25 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <cstdio>
 
 namespace corvane {
 
+namespace {
+// Without a screen (the offscreen or minimal platform) nobody can answer a
+// box: it is written to stderr and answered as if closed without a choice.
+bool NobodyCanSeeBoxes() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+} // namespace
+
 DialogService::Button WidgetDialogService::MessageBox(const QString& text, const QString& title,
                                                       Icon icon, Buttons buttons) {
+    if (NobodyCanSeeBoxes()) {
+        std::fprintf(stderr, "corvane: [%s] %s\n", qPrintable(title), qPrintable(text));
+        return (buttons & ~Ok) ? Cancel : Ok;
+    }
     QMessageBox box(nullptr);
     box.setWindowTitle(title);
     box.setText(text);
