@@ -67,6 +67,17 @@ void NetworkTree::Clear() {
     top_.clear();
 }
 
+NetworkTree::Node* NetworkTree::FindFirstNode(const QString& text) const {
+    for (const auto& group : top_) {
+        if (group->text_ == text)
+            return group.get();
+        for (const auto& child : group->children_)
+            if (child->text_ == text)
+                return child.get();
+    }
+    return nullptr;
+}
+
 std::vector<NetworkTree::Node*> NetworkTree::ComputerNodes() const {
     std::vector<Node*> nodes;
     nodes.reserve(size_t(computers_.size()));

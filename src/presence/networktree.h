@@ -86,6 +86,10 @@ public:
     // happens to carry the group's name.
     Node* FindGroupNode(const QString& name) const { return groupsByName_.value(name); }
 
+    // The first node in tree order, group or computer, whose text equals the
+    // text exactly, or null.
+    Node* FindFirstNode(const QString& text) const;
+
     // Updates the online flag of the alias's node (the record's computer name
     // stays), or appends a node under the alias's group.
     UpsertResult UpsertComputerNode(const QString& computer, const QString& alias, bool online);

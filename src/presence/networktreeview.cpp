@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTcpSocket>
 #include <QToolButton>
@@ -143,6 +144,30 @@ const NetworkTree::Node* NetworkTreeView::SelectedNode() const {
     // Nodes still waiting for their batch cannot be selected yet.
     const QList<QTreeWidgetItem*> selected = c_.TreeView1->selectedItems();
     return selected.isEmpty() ? nullptr : NodeOf(selected.first());
+}
+
+const NetworkTree::Node* NetworkTreeView::SelectedOrFirstNode() {
+    FlushPendingNodes();
+    if (const NetworkTree::Node* node = SelectedNode())
+        return node;
+    QTreeWidgetItem* first = c_.TreeView1->topLevelItem(0);
+    if (!first)
+        return nullptr;
+    const QSignalBlocker quiet(c_.TreeView1); // the caption stays as it is
+    c_.TreeView1->setCurrentItem(first);
+    return NodeOf(first);
+}
+
+bool NetworkTreeView::SelectNodeWithText(const QString& text) {
+    QTreeWidgetItem* item = ItemOf(tree_.FindFirstNode(text));
+    if (!item)
+        return false;
+    c_.TreeView1->scrollToItem(item); // opens the group
+    if (item->isSelected())
+        TreeView1Change();
+    else
+        c_.TreeView1->setCurrentItem(item);
+    return true;
 }
 
 void NetworkTreeView::NodeAdded(const NetworkTree::Node& node) {

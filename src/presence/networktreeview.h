@@ -74,6 +74,14 @@ public:
 
     // The node of the tree's selected item, or null.
     const NetworkTree::Node* SelectedNode() const;
+    // For sending: the selected node, or when none is selected the first node,
+    // selected now without becoming the recipient. Null for an empty tree.
+    const NetworkTree::Node* SelectedOrFirstNode();
+    // For answering a sender: selects the first node in tree order whose text
+    // equals the text exactly, opening its group and scrolling to it; the
+    // recipient caption then names it (also when it was selected already).
+    // False when no node has that text.
+    bool SelectNodeWithText(const QString& text);
     QTreeWidgetItem* ItemOf(const NetworkTree::Node* node) {
         FlushPendingNodes();
         return items_.value(node);

@@ -441,3 +441,30 @@ TEST_F(PresenceWindowTest, RequesterNotHeardFromIsLookedUpWithoutStoppingTheWind
     EXPECT_EQ(presence.PendingLookups(), PresenceDirectory::MaxLookups);
     EXPECT_TRUE(WaitUntil([&] { return presence.PendingLookups() == 0; }, 60000));
 }
+
+TEST_F(PresenceWindowTest, SendingAndAnsweringFindTheirNodes) {
+    TMainForm& a = Form(0);
+    NetworkTreeView& view = View(0);
+    for (const char* alias : {"Ann", "Bob"})
+        Protocol(0).IcqSlotMessageAvail(JoinFields({"I_AM_HERE", "PC", "TRUE", alias}));
+    // Nothing selected: the first node is taken, the caption stays.
+    const NetworkTree::Node* first = view.SelectedOrFirstNode();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Text(), "General");
+    EXPECT_EQ(view.SelectedNode(), first);
+    EXPECT_EQ(a.CompNameBtn->text(), "Select an Recipient");
+    // Answering a sender chooses its node, in a closed group too.
+    a.TreeView1->collapseAll();
+    EXPECT_TRUE(view.SelectNodeWithText("Bob"));
+    EXPECT_EQ(a.CompNameBtn->text(), "Bob");
+    EXPECT_TRUE(Item(0, "General")->isExpanded());
+    a.RadioGroup1Items->button(1)->click();
+    a.RadioGroup1Items->button(0)->click(); // caption reset, Bob still selected
+    EXPECT_TRUE(view.SelectNodeWithText("Bob"));
+    EXPECT_EQ(a.CompNameBtn->text(), "Bob");
+    EXPECT_EQ(view.SelectedOrFirstNode()->Text(), "Bob");
+    EXPECT_FALSE(view.SelectNodeWithText("bob")); // exact text only
+    EXPECT_EQ(a.CompNameBtn->text(), "Bob");
+    Tree(0).Clear();
+    EXPECT_EQ(view.SelectedOrFirstNode(), nullptr);
+}
