@@ -40,8 +40,10 @@ int main(int argc, char** argv) {
     incoming.AppendToStore(QStringLiteral("Message from Bob to HOST1 (07.12.2026 09:31:10)"),
                            "Auto Answer:\r\rI am away...");
     incoming.LeftBtnClick();
-    outgoing.AppendToStore(QStringLiteral("Message from Me to ANNA (07.12.2026 09:15:30)"),
-                           "Yes, see you there.");
+    outgoing.AppendToStore(
+        QStringLiteral("Message from Me to ANNA (07.12.2026 09:15:30)"),
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red200\\green0"
+        "\\blue0;}\\f0\\fs20 Yes, {\\b see you} {\\i there}, {\\cf1 room 4}.\\par}");
     pages.setCurrentIndex(1);
     pages.resize(560, 400);
     pages.move(20, 20);
