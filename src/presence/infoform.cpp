@@ -49,7 +49,8 @@ TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
     const QSize size(qMax(ClientWidth, layout->sizeHint().width()),
                      qMax(ClientHeight, layout->sizeHint().height()));
     setFixedSize(size);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
         QRect r(QPoint(0, 0), size);
         r.moveCenter(screen->availableGeometry().center());
         move(r.topLeft());
