@@ -109,8 +109,8 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     Incoming = new StorePage(TabSheet2, StoreKind::Incoming, context_, Language, this);
     Outgoing = new StorePage(TabSheet3, StoreKind::Outgoing, context_, Language, this);
     Messaging = new MessagingController(
-        MessagingControls{PageControl1, TabSheet1, Memo1, CompNameBtn, RadioGroup1Items, TreeView1,
-                          SendBtn, ClearBtn, Options->AliasEdit, Options->CheckBox3,
+        MessagingControls{PageControl1, TabSheet1, Memo1, CompNameBtn, RadioGroup1Items, SendBtn,
+                          ClearBtn, Options->AliasEdit, Options->CheckBox3,
                           Options->CheckBox4, Options->CheckBox5, Options->CheckBox6,
                           Options->RichEdit1, IsPopupMenu},
         context_, Language, OnlineFlag, Presence->Tree(), Presence->View(), *Incoming, *Outgoing,

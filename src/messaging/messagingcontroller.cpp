@@ -25,7 +25,6 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolButton>
-#include <QTreeWidget>
 
 namespace corvane {
 
@@ -101,16 +100,14 @@ void MessagingController::SendBtnClick() {
 SendReport MessagingController::SendToRecipients(const QString& alias, const QString& recipient,
                                                  const QByteArray& body) {
     SendReport report;
-    if (!c_.TreeView1->currentItem() && c_.TreeView1->topLevelItemCount() > 0) {
-        // Selecting the first node does not change the recipient caption.
-        const QSignalBlocker blocker(c_.TreeView1);
-        c_.TreeView1->setCurrentItem(c_.TreeView1->topLevelItem(0));
-    }
+    // With nothing selected the first node is selected, without becoming the
+    // recipient.
+    const NetworkTree::Node* selected = treeView_.SelectedOrFirstNode();
     if (c_.CompNameBtn->text() == language_.Text(Strings::All)) {
         report.targets = AllComputers(tree_);
         report.noComputers = report.targets.isEmpty();
     } else {
-        report.targets = ComputersOf(treeView_.SelectedNode());
+        report.targets = ComputersOf(selected);
     }
     if (report.targets.isEmpty())
         return report;
@@ -128,22 +125,6 @@ void MessagingController::ReportFailures(const SendReport& report) {
                                          DialogService::Icon::Stop, DialogService::Ok);
 }
 
-bool MessagingController::SelectFirstNodeWithText(const QString& text) {
-    const NetworkTree::Node* found = nullptr;
-    tree_.ForEachNode([&](const NetworkTree::Node& node) {
-        if (!found && node.Text() == text)
-            found = &node;
-    });
-    QTreeWidgetItem* item = found ? treeView_.ItemOf(found) : nullptr;
-    if (!item)
-        return false;
-    for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
-        p->setExpanded(true);
-    c_.TreeView1->scrollToItem(item);
-    c_.TreeView1->setCurrentItem(item); // the tree makes it the recipient
-    return true;
-}
-
 namespace {
 // An automatic answer starts with the answer keyword of either language.
 bool IsAutomaticAnswer(const QByteArray& body) {
@@ -156,7 +137,7 @@ bool IsAutomaticAnswer(const QByteArray& body) {
 
 void MessagingController::AutomaticAnswer(const QByteArray& sender, SendReport* report) {
     LastSender = FromAnsi(sender);
-    SelectFirstNodeWithText(LastSender);
+    treeView_.SelectNodeWithText(LastSender); // the tree makes it the recipient
     if (LastSender == c_.AliasEdit->text())
         return;
     QString text = c_.RichEdit1->toPlainText();
@@ -217,7 +198,7 @@ void MessagingController::PrepareReply() {
         if (QAbstractButton* first = c_.RadioGroup1Items->button(0))
             first->setChecked(true);
     }
-    SelectFirstNodeWithText(LastSender);
+    treeView_.SelectNodeWithText(LastSender); // the tree makes it the recipient
     c_.CompNameBtn->setEnabled(true);
     c_.PageControl1->setCurrentWidget(c_.TabSheet1);
     c_.Memo1->setFocus();

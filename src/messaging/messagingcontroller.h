@@ -29,7 +29,6 @@ class QPushButton;
 class QTabWidget;
 class QTextEdit;
 class QToolButton;
-class QTreeWidget;
 class QWidget;
 
 namespace corvane {
@@ -46,7 +45,6 @@ struct MessagingControls {
     QTextEdit* Memo1 = nullptr;
     QToolButton* CompNameBtn = nullptr;
     QButtonGroup* RadioGroup1Items = nullptr;
-    QTreeWidget* TreeView1 = nullptr;
     QPushButton* SendBtn = nullptr;
     QPushButton* ClearBtn = nullptr;
     QLineEdit* AliasEdit = nullptr;
@@ -99,7 +97,6 @@ public:
 
 private:
     void ReportFailures(const SendReport& report);
-    bool SelectFirstNodeWithText(const QString& text);
     void AutomaticAnswer(const QByteArray& sender, SendReport* report);
 
     MessagingControls c_;

@@ -286,9 +286,13 @@ TEST(MessagingFlow, HeaderDateAndTime) {
     const QDateTime noon(QDate(2026, 12, 7), QTime(9, 5, 1));
     const QDateTime midnight(QDate(2026, 12, 7), QTime(0, 0));
     EXPECT_EQ(MessageHeader(english, QStringLiteral("Anna"), QStringLiteral("*"), noon, c),
-              QStringLiteral("Message from Anna to ALL (") + c.toString(noon.date(), QLocale::ShortFormat) +
-                  QLatin1Char(' ') + c.toString(noon.time(), QLocale::LongFormat) + QLatin1Char(')'));
+              QStringLiteral("Message from Anna to ALL (") + MessageDateTime(noon, c) + QLatin1Char(')'));
     EXPECT_EQ(MessageDateTime(midnight, c), c.toString(midnight.date(), QLocale::ShortFormat));
+    // No time zone after the time.
+    const QLocale russia(QLocale::Russian, QLocale::Russia);
+    EXPECT_EQ(MessageDateTime(noon, russia), QStringLiteral("07.12.2026 09:05:01"));
+    EXPECT_EQ(MessageDateTime(noon, QLocale(QLocale::English, QLocale::UnitedStates)),
+              QStringLiteral("12/7/26 9:05:01 AM"));
     LanguageState russian;
     russian.SetLanguage(Language::Russian);
     EXPECT_TRUE(MessageHeader(russian, QStringLiteral("Anna"), QStringLiteral("*"), noon, c)
