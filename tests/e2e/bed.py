@@ -403,6 +403,11 @@ class Bed:
         proc.wait_exit(timeout)
         return proc
 
+    def sockets(self, n, options="-uanm"):
+        """What ss says about the sockets of host n (for failure messages)."""
+        p = _run(["ip", "netns", "exec", self.host(n).ns, "ss", options], check=False)
+        return " ".join(p.stdout.split())
+
     def close(self):
         for proc in self.procs:
             proc.stop()

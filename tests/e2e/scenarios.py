@@ -256,6 +256,48 @@ def scenario_bad_packets(b, tools):
     expect(c1.running(), "host1's copy ended:%s" % c1.tail())
 
 
+def rss_kib(proc):
+    with open("/proc/%d/status" % proc.pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    raise Failure("no VmRSS for %s" % proc.label)
+
+
+def scenario_flood(b, tools):
+    """Floods of bad, large and good packets neither end the copy nor make it
+    grow without bound; afterwards it answers."""
+    h1, h2 = b.host(1), b.host(2)
+    l2 = listen(b, tools, 2, "listen2")
+    c1 = start_copy(b, tools, 1)
+    show_copy(b, tools, 1, c1)
+    l2.wait_count(lambda p: is_packet(p, sender=h1.computer, first="WHO_IS_HERE"), 2, T,
+                  "requests of host1 (at the opening and from its timer)")
+    before = rss_kib(c1)
+    base = [h1.computer, PRESENCE, "WHO_IS_HERE", h2.computer]
+    peer_send(b, tools, 2, ["--repeat", "3000", "--bad-checksum"] + base, "flood-bad-checksum")
+    peer_send(b, tools, 2, ["--repeat", "3000", "--truncate", "12"] + base, "flood-cut-header")
+    peer_send(b, tools, 2, ["--repeat", "300", "--payload-hex", "41" * 30000, h1.computer, PRESENCE],
+              "flood-large")
+    peer_send(b, tools, 2, ["--repeat", "3000"] + base, "flood-requests")
+    # Packets beyond the socket's buffer are lost, the sync request too
+    # perhaps: ask again a bounded number of times.
+    for attempt in range(1, 4):
+        peer_send(b, tools, 2, [h1.computer, PRESENCE, "WHO_IS_HERE", h2.alt_name], "sync")
+        try:
+            l2.wait_json(answer_from(h1.computer, h2.alt_name), 8, "host1's answer after the flood")
+            break
+        except bed.BedError:
+            if attempt == 3 or not c1.running():
+                raise Failure("host1 does not answer after the flood; its datagram socket: %s%s" %
+                              (b.sockets(1, "-uanm"), c1.tail()))
+    expect(c1.running(), "host1's copy ended:%s" % c1.tail())
+    answers = [p for p in l2.json_lines() if answer_from(h1.computer, h2.computer)(p)]
+    expect(answers, "none of the good requests was answered")
+    grown = rss_kib(c1) - before
+    expect(grown < 64 * 1024, "host1's copy grew by %d KiB during the flood" % grown)
+
+
 def scenario_send(b, tools):
     """corvane-send delivers to a copy on another host, reports a refused
     connection and an unknown computer; its record has the expected fields."""
@@ -301,6 +343,7 @@ SCENARIOS = {
     "departure": (2, scenario_departure),
     "port_taken": (1, scenario_port_taken),
     "bad_packets": (2, scenario_bad_packets),
+    "flood": (2, scenario_flood),
     "send": (3, scenario_send),
 }
 

@@ -224,6 +224,12 @@ class Datagrams(unittest.TestCase):
             p = l.json()[0]
             self.assertEqual((p["target"], p["slot"], p["fields"]), ("*", "CHATSLOT3", ["hello"]))
 
+    def test_repeat_takes_the_next_prefixes(self):
+        l = self.listen("--json", "--count", "4")
+        self.send("--to", "127.0.0.2", "--repeat", "4", "--tick", "19998", "X", "S", "r")
+        self.assertEqual(l.finish(), 0)
+        self.assertEqual([p["prefix"] for p in l.json()], ["270E", "270F", "0000", "0001"])
+
     def test_slot_and_here_filters(self):
         l = self.listen("--json", "--slot", "corvane3", "--here-only", "--name", "BRAVO")
         to = ["--to", "127.0.0.2"]

@@ -96,6 +96,8 @@ int Send(const QStringList& argv) {
         {QStringLiteral("lowercase-checksum"), {},
          QStringLiteral("write the checksum's hex letters in lower case")},
         {QStringLiteral("bad-magic"), {}, QStringLiteral("write the magic \"CMS0\" instead of \"CMS1\"")},
+        {QStringLiteral("repeat"), QStringLiteral("N"),
+         QStringLiteral("send N packets, each prefix from the next tick count (default 1)")},
         {QStringLiteral("truncate"), QStringLiteral("N"),
          QStringLiteral("send only the first N bytes of the packet (a malformed header)")},
     };
@@ -145,18 +147,34 @@ int Send(const QStringList& argv) {
     if (args.Has(QStringLiteral("bad-checksum")) && args.Has(QStringLiteral("lowercase-checksum")))
         return UsageError(cmd, QStringLiteral("--bad-checksum and --lowercase-checksum exclude each other"));
 
-    QByteArray frame = FrameDatagram(payload, quint32(tick));
-    if (args.Has(QStringLiteral("lowercase-checksum"))) {
-        // Digits have no case: find a prefix whose checksum has a letter.
-        for (int step = 0; !HasHexLetter(frame.right(4)) && !tickGiven && step < 10000; ++step)
-            frame = FrameDatagram(payload, quint32(tick + step + 1));
-        if (!HasHexLetter(frame.right(4)))
-            return UsageError(cmd, QStringLiteral("the checksum of this frame has no letters; choose another --tick"));
-        frame = frame.first(frame.size() - 4) + frame.right(4).toLower();
-    } else if (args.Has(QStringLiteral("bad-checksum"))) {
-        const quint16 good = CheckSum16(QByteArrayView(frame).first(frame.size() - 4));
-        frame = frame.first(frame.size() - 4) + Hex4(quint16(good ^ 0x5A5A));
-    }
+    qint64 repeat = 1;
+    if (!args.Int(QStringLiteral("repeat"), 1, 1000000, &repeat, &error))
+        return UsageError(cmd, error);
+    // Each packet's prefix comes from the next tick count, so repeated
+    // packets differ (for 10000 of them).
+    const bool lowercase = args.Has(QStringLiteral("lowercase-checksum"));
+    const bool badChecksum = args.Has(QStringLiteral("bad-checksum"));
+    quint32 cursor = quint32(tick);
+    auto nextFrame = [&](QByteArray* out) {
+        QByteArray frame = FrameDatagram(payload, cursor);
+        if (lowercase) {
+            // Digits have no case: find a prefix whose checksum has a letter.
+            for (int step = 0; !HasHexLetter(frame.right(4)) && !tickGiven && step < 10000; ++step)
+                frame = FrameDatagram(payload, ++cursor);
+            if (!HasHexLetter(frame.right(4)))
+                return false;
+            frame = frame.first(frame.size() - 4) + frame.right(4).toLower();
+        } else if (badChecksum) {
+            const quint16 good = CheckSum16(QByteArrayView(frame).first(frame.size() - 4));
+            frame = frame.first(frame.size() - 4) + Hex4(quint16(good ^ 0x5A5A));
+        }
+        ++cursor;
+        *out = frame;
+        return true;
+    };
+    QByteArray frame;
+    if (!nextFrame(&frame))
+        return UsageError(cmd, QStringLiteral("the checksum of this frame has no letters; choose another --tick"));
 
     HostContext context;
     if (!ApplyNetworkOptions(args, context, &error))
@@ -186,10 +204,12 @@ int Send(const QStringList& argv) {
                        !args.Has(QStringLiteral("header-target")) && !IsIPv4(target);
     if (plain) {
         // The messenger's own write path.
-        if (!WriteSlot(network, target, slot, frame)) {
-            std::fprintf(stderr, "corvane-peer send: cannot send to %s: unknown computer or network error\n",
-                         qPrintable(target));
-            return ExitFailed;
+        for (qint64 i = 0; i < repeat; ++i) {
+            if ((i > 0 && !nextFrame(&frame)) || !WriteSlot(network, target, slot, frame)) {
+                std::fprintf(stderr, "corvane-peer send: cannot send to %s: unknown computer or network error\n",
+                             qPrintable(target));
+                return ExitFailed;
+            }
         }
         return ExitOk;
     }
@@ -202,14 +222,17 @@ int Send(const QStringList& argv) {
                                                                     : target);
     packet.sender = ToAnsi(self);
     packet.slot = ToAnsi(slot);
-    packet.frame = frame;
-    QByteArray bytes = packet.Encode();
-    if (bytes.isEmpty())
+    auto packetBytes = [&](const QByteArray& f) {
+        packet.frame = f;
+        QByteArray bytes = packet.Encode();
+        if (args.Has(QStringLiteral("bad-magic")))
+            bytes.replace(0, 4, "CMS0");
+        if (truncate >= 0)
+            bytes.truncate(truncate);
+        return bytes;
+    };
+    if (packet.sender.isEmpty() || packet.sender.size() > 255)
         return UsageError(cmd, QStringLiteral("this computer's name is empty or too long; give --sender"));
-    if (args.Has(QStringLiteral("bad-magic")))
-        bytes.replace(0, 4, "CMS0");
-    if (truncate >= 0)
-        bytes.truncate(truncate);
 
     QList<QHostAddress> destinations;
     if (!to.isNull()) {
@@ -227,13 +250,18 @@ int Send(const QStringList& argv) {
         }
         destinations.append(resolved);
     }
-    bool any = false;
-    for (const QHostAddress& a : destinations)
-        any = network.WriteRaw(bytes, a) || any;
-    if (!any) {
-        std::fprintf(stderr, "corvane-peer send: the packet could not be sent (%lld bytes)\n",
-                     static_cast<long long>(bytes.size()));
-        return ExitFailed;
+    for (qint64 i = 0; i < repeat; ++i) {
+        if (i > 0 && !nextFrame(&frame))
+            break; // --lowercase-checksum found no more prefixes
+        const QByteArray bytes = packetBytes(frame);
+        bool any = false;
+        for (const QHostAddress& a : destinations)
+            any = network.WriteRaw(bytes, a) || any;
+        if (!any) {
+            std::fprintf(stderr, "corvane-peer send: the packet could not be sent (%lld bytes)\n",
+                         static_cast<long long>(bytes.size()));
+            return ExitFailed;
+        }
     }
     return ExitOk;
 }
