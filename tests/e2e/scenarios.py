@@ -301,7 +301,7 @@ def scenario_flood(b, tools):
 def scenario_send(b, tools):
     """corvane-send delivers to a copy on another host, reports a refused
     connection and an unknown computer; its record has the expected fields."""
-    h1, h3 = b.host(1), b.host(3)
+    h1, h2, h3 = b.host(1), b.host(2), b.host(3)
     c1 = start_copy(b, tools, 1)  # the listener runs from creation, shown or not
     ok = b.run(2, [tools.send, h1.computer, "Hello from host2"], "send-ok", timeout=T)
     expect(ok.popen.returncode == 0, "corvane-send to a running copy failed:%s" % ok.tail())
@@ -323,7 +323,6 @@ def scenario_send(b, tools):
     expect(aliased.popen.returncode == 0, "corvane-send --alias failed:%s" % aliased.tail())
     expect(records.wait_exit(T) == 0, "the record listener did not get two records")
     first, second = records.json_lines()
-    h2 = b.host(2)
     expect(first["fields"] == 4 and first["sender"] == h2.computer and first["alias"] == h2.computer
            and first["recipient"] == h3.address and first["from"] == h2.address, "record: %r" % first)
     # Every character above 127 is escaped; Cyrillic as \uN and its 1251 byte.
@@ -332,8 +331,16 @@ def scenario_send(b, tools):
            "body is not RTF holding the text: %r" % first["body"])
     expect(second["sender"] == "Анна" and second["alias"] == "Анна" and
            second["recipient"] == h3.computer.lower(), "record with --alias: %r" % second)
-    ok2 = b.run(2, [tools.peer, "send-record", "--body", "raw", h1.address], "send-record", timeout=T)
+    # A shown copy takes messages (popups, sound, its incoming list) and goes
+    # on answering.
+    show_copy(b, tools, 1, c1)
+    l2 = listen(b, tools, 2, "listen2")
+    again = b.run(2, [tools.send, h1.computer, "Second message"], "send-shown", timeout=T)
+    expect(again.popen.returncode == 0, "corvane-send to a shown copy failed:%s" % again.tail())
+    ok2 = b.run(2, [tools.peer, "send-record", "--body", "plain text", h1.address], "send-record", timeout=T)
     expect(ok2.popen.returncode == 0, "corvane-peer send-record failed:%s" % ok2.tail())
+    peer_send(b, tools, 2, [h1.computer, PRESENCE, "WHO_IS_HERE", h2.computer], "request")
+    l2.wait_json(answer_from(h1.computer, h2.computer), T, "host1's answer after taking messages")
     expect(c1.running(), "host1's copy ended after receiving records:%s" % c1.tail())
 
 
