@@ -116,6 +116,27 @@ def scenario_second_start(b, tools):
            "host2's copy opened its endpoint without a first showing:%s" % c2.tail())
 
 
+def scenario_restart_after_crash(b, tools):
+    """A copy killed without warning leaves its lock and socket behind; the
+    next start takes them over, is the first copy and is shown by a second
+    start."""
+    c1 = start_copy(b, tools, 1)
+    socket = os.path.join(b.host(1).runtime, "CORVANE3.socket")
+    stale = os.stat(socket).st_ino
+    c1.signal(signal.SIGKILL)
+    c1.wait_exit(T)
+    c2 = b.start(1, [tools.corvane], "corvane-again")
+
+    def listening_again():
+        try:
+            return os.stat(socket).st_ino != stale
+        except FileNotFoundError:
+            return False
+    bed.wait_until(lambda: listening_again() or not c2.running(), T, what="a fresh socket of the new copy")
+    expect(c2.running(), "the new copy ended:%s" % c2.tail())
+    show_copy(b, tools, 1, c2)
+
+
 def scenario_broadcast_and_name(b, tools):
     """A datagram to "*" reaches host 1's endpoint and the sending host; one
     sent to host 1's name reaches host 1 only."""
@@ -346,6 +367,7 @@ def scenario_send(b, tools):
 
 SCENARIOS = {
     "second_start": (2, scenario_second_start),
+    "restart_after_crash": (1, scenario_restart_after_crash),
     "broadcast_and_name": (3, scenario_broadcast_and_name),
     "departure": (2, scenario_departure),
     "port_taken": (1, scenario_port_taken),
