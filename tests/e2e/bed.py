@@ -23,6 +23,7 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -118,11 +119,21 @@ def sweep_stale():
             pass
 
 
+# Sets the hostname of the process's own UTS namespace and becomes the
+# program. Any name the kernel takes (also one "hostname" refuses, such as a
+# Cyrillic one); the exec keeps the process id and the death signal.
+_TRAMPOLINE = "import os, socket, sys; socket.sethostname(sys.argv[1]); os.execvp(sys.argv[2], sys.argv[2:])"
+
+
+def _named(hostname, argv):
+    return [sys.executable, "-c", _TRAMPOLINE, hostname] + list(argv)
+
+
 def check_can_run():
     """Raises Skip with the reason when the bed cannot be built here."""
     if os.geteuid() != 0:
         raise Skip("needs root for network namespaces (running as uid %d)" % os.geteuid())
-    for tool in ("ip", "unshare", "sh"):
+    for tool in ("ip", "unshare", "ss"):
         if shutil.which(tool) is None:
             raise Skip("'%s' is not installed (scripts/setup.sh installs it)" % tool)
     probe = "%s%d-probe" % (NETNS_PREFIX, os.getpid())
@@ -130,7 +141,8 @@ def check_can_run():
     if p.returncode != 0:
         raise Skip("network namespaces are not available: %s" % p.stderr.strip())
     try:
-        q = _run(["ip", "netns", "exec", probe, "unshare", "--uts", "hostname", "probe"], check=False)
+        q = _run(["ip", "netns", "exec", probe, "unshare", "--uts", "--"] + _named("probe", ["true"]),
+                 check=False)
         if q.returncode != 0:
             raise Skip("UTS namespaces are not available: %s" % q.stderr.strip())
     finally:
@@ -150,9 +162,7 @@ class Proc:
         logdir = os.path.join(bed.workdir, "logs")
         os.makedirs(logdir, exist_ok=True)
         self.logpath = os.path.join(logdir, "%s-%s" % (host.name, label))
-        script = 'hostname "$0" && exec "$@"'
-        full = ["ip", "netns", "exec", host.ns, "unshare", "--uts", "--", "sh", "-c", script,
-                host.hostname] + list(argv)
+        full = ["ip", "netns", "exec", host.ns, "unshare", "--uts", "--"] + _named(host.hostname, argv)
         self.popen = subprocess.Popen(full, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                       stderr=subprocess.PIPE, env=env, cwd=cwd,
                                       start_new_session=True, preexec_fn=_die_with_parent)
@@ -273,10 +283,10 @@ class Proc:
 
 
 class Host:
-    def __init__(self, bed, index):
+    def __init__(self, bed, index, hostname=None):
         self.index = index
-        self.name = "host%d" % index
-        self.hostname = "host%d" % index
+        self.name = "host%d" % index  # for logs and directories
+        self.hostname = hostname or self.name
         self.computer = self.hostname.upper()  # what the program calls itself
         self.alt_name = self.computer + "-ALT"  # resolves to the same address
         self.address = "%s.%d" % (SUBNET, index)
@@ -287,6 +297,14 @@ class Host:
         self.runtime = os.path.join(self.root, "runtime")
         self.work = os.path.join(self.root, "work")
         self.tmp = os.path.join(self.root, "tmp")
+
+    def lookup_names(self):
+        names = []
+        for name in (self.hostname, self.alt_name):
+            names.append(name.lower())
+            if not name.isascii():
+                names.append(name.encode("idna").decode("ascii"))
+        return names
 
     def env(self, extra=None):
         env = {
@@ -309,14 +327,16 @@ class Host:
 class Bed:
     """N hosts on one bridge. Use as a context manager; close() removes all."""
 
-    def __init__(self, hosts, keep=False):
+    def __init__(self, hosts, keep=False, hostnames=None):
+        """hostnames: the hosts' names (default host1, host2, ...)."""
         if not 1 <= hosts <= 200:
             raise ValueError("1 to 200 hosts")
         self.owner = os.getpid()
         self.keep = keep
         self.workdir = tempfile.mkdtemp(prefix="%s%d-" % (WORKDIR_PREFIX, self.owner))
         self.bridge_ns = "%s%d-br" % (NETNS_PREFIX, self.owner)
-        self.hosts = [Host(self, i + 1) for i in range(hosts)]
+        names = list(hostnames or [])
+        self.hosts = [Host(self, i + 1, names[i] if i < len(names) else None) for i in range(hosts)]
         self.procs = []
         self._made_ns = []
         self._made_etc = []
@@ -350,8 +370,9 @@ class Bed:
         _run(br + ["link", "set", "br0", "up"])
         # Each host has a second name, hostN-alt, so that a test can tell
         # two answers to the same host apart.
+        # Resolvers look up a name that is not ASCII in its IDNA form.
         hosts_file = "127.0.0.1\tlocalhost\n" + "".join(
-            "%s\t%s %s\n" % (h.address, h.hostname, h.alt_name.lower()) for h in self.hosts)
+            "%s\t%s\n" % (h.address, " ".join(h.lookup_names())) for h in self.hosts)
         for h in self.hosts:
             self._add_ns(h.ns)
             port = "p%d" % h.index

@@ -210,6 +210,32 @@ def scenario_departure(b, tools):
            "host2's departure notice: %r" % own)
 
 
+def scenario_cyrillic_names(b, tools):
+    """Computers with Cyrillic names: the names travel in Windows-1251, upper
+    case, and are found again for answers, departures and messages."""
+    h1, h2 = b.host(1), b.host(2)
+    expect((h1.computer, h2.computer) == ("БУХ-1", "СКЛАД"), "names %r" % [h1.computer, h2.computer])
+    l2 = listen(b, tools, 2, "listen2")
+    c1 = start_copy(b, tools, 1)
+    show_copy(b, tools, 1, c1)
+    opening = l2.wait_json(lambda p: is_packet(p, sender=h1.computer, first="WHO_IS_HERE"), T,
+                           "host1's request")
+    expect(opening["fields"] == ["WHO_IS_HERE", h1.computer] and opening["checksum"] == "ok",
+           "request: %r" % opening)
+    peer_send(b, tools, 2, [h1.hostname, PRESENCE, "WHO_IS_HERE", h2.computer], "request")
+    reply = l2.wait_json(answer_from(h1.computer, h2.computer), T, "host1's answer to a Cyrillic name")
+    expect(reply["fields"] == ["I_AM_HERE", h1.computer, "TRUE", h1.computer] and
+           reply["frame_bytes"] == 8 + len("I_AM_HERE") + 3 + len(h1.computer) + 3 + 4 + 3 + len(h1.computer),
+           "answer (one byte a letter): %r" % reply)
+    sent = b.run(2, [tools.send, h1.hostname, "Привет"], "send", timeout=T)
+    expect(sent.popen.returncode == 0, "corvane-send to a Cyrillic name failed:%s" % sent.tail())
+    c1.signal(signal.SIGTERM)
+    expect(c1.wait_exit(T) == 0, "host1's copy did not end with 0:%s" % c1.tail())
+    notice = l2.wait_json(lambda p: is_packet(p, sender=h1.computer, first="OFFLINE_NOTIFY"), T,
+                          "host1's departure notice")
+    expect(notice["fields"] == ["OFFLINE_NOTIFY", h1.computer, h1.computer], "notice: %r" % notice)
+
+
 def scenario_port_taken(b, tools):
     """With TCP port 37139 taken the copy ends with exit code 1 and says why."""
     holder = b.start(1, [tools.peer, "listen-records"], "port-holder")
@@ -370,11 +396,15 @@ SCENARIOS = {
     "restart_after_crash": (1, scenario_restart_after_crash),
     "broadcast_and_name": (3, scenario_broadcast_and_name),
     "departure": (2, scenario_departure),
+    "cyrillic_names": (2, scenario_cyrillic_names),
     "port_taken": (1, scenario_port_taken),
     "bad_packets": (2, scenario_bad_packets),
     "flood": (2, scenario_flood),
     "send": (3, scenario_send),
 }
+
+
+HOSTNAMES = {"cyrillic_names": ["бух-1", "Склад"]}
 
 
 def _interrupt(signum, frame):
@@ -419,7 +449,7 @@ def main():
         hosts, fn = SCENARIOS[name]
         t0 = time.monotonic()
         try:
-            with bed.Bed(hosts, keep=args.keep) as b:
+            with bed.Bed(hosts, keep=args.keep, hostnames=HOSTNAMES.get(name)) as b:
                 try:
                     fn(b, tools)
                 finally:
