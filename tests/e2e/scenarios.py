@@ -356,6 +356,10 @@ def scenario_send(b, tools):
     expect(refused.popen.returncode not in (0, None), "a refused connection gave exit code 0")
     expect("refused" in refused.output("stderr").lower(),
            "no reason for the refused connection:%s" % refused.tail())
+    silent = b.run(2, [tools.send, "--timeout", "2", "198.18.0.250", "nobody there"], "send-silent",
+                   timeout=T)
+    expect(silent.popen.returncode == 1 and "198.18.0.250" in silent.output("stderr"),
+           "a computer that never answers:%s" % silent.tail())
     unknown = b.run(2, [tools.send, "NO-SUCH-HOST", "x"], "send-unknown", timeout=T)
     expect(unknown.popen.returncode not in (0, None), "an unknown computer gave exit code 0")
     expect(unknown.output("stderr").strip() != "", "no reason for the unknown computer")
