@@ -267,7 +267,7 @@ class Records(unittest.TestCase):
 
     def test_records_from_both_tools(self):
         self.listener = l = Background([PEER, "listen-records", "--json", "--bind", "127.0.0.2",
-                                        "--port", self.port, "--count", "4", "--timeout", "60"])
+                                        "--port", self.port, "--count", "5", "--timeout", "60"])
         p = run([PEER, "send-record", "--port", self.port, "--body", "line1\nline2\ttab", "--alias", "Анна",
                  "--recipient", "ALL", "127.0.0.2"])
         self.assertEqual(p.returncode, 0, p.stderr)
@@ -280,6 +280,8 @@ class Records(unittest.TestCase):
                 stdin="{\\rtf1 x}")
         self.assertEqual(p.returncode, 0, p.stderr)
         p = run([SEND, "--port", self.port, "--alias", "Борис", "127.0.0.2", "Добрый день"])
+        self.assertEqual(p.returncode, 0, p.stderr)
+        p = run([SEND, "--port", self.port, "--alias", "B", "127.0.0.2", "-"], stdin="Из stdin\n")
         self.assertEqual(p.returncode, 0, p.stderr)
         self.assertEqual(l.finish(), 0)
         r = l.json()
@@ -295,6 +297,7 @@ class Records(unittest.TestCase):
         self.assertTrue(all(ord(c) < 128 for c in body), "the RTF body is not 7-bit")
         escaped = "".join("\\u%d\\'%02x" % (ord(c), c.encode("cp1251")[0]) for c in "Добрый")
         self.assertIn(escaped, body)
+        self.assertIn("\\u1048\\'c8\\u1079\\'e7 stdin", r[4]["body"])
 
     def test_refused_is_a_failure_with_its_reason(self):
         for argv in ([PEER, "send-record", "--port", self.port, "--body", "x", "127.0.0.2"],
