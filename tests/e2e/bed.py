@@ -324,6 +324,17 @@ class Host:
         return env
 
 
+class _Bridge:
+    """The bridge's namespace, for programs that watch the wire."""
+
+    def __init__(self, bed):
+        self.name = self.hostname = "bridge"
+        self.ns = bed.bridge_ns
+
+    def env(self):
+        return {"PATH": "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin", "LANG": "C.UTF-8"}
+
+
 class Bed:
     """N hosts on one bridge. Use as a context manager; close() removes all."""
 
@@ -416,6 +427,16 @@ class Bed:
         h = self.host(n)
         proc = Proc(self, h, label, argv, h.env(env), cwd or h.work)
         self.procs.append(proc)
+        return proc
+
+    def sniff(self, label="sniff"):
+        """Starts sniff.py on the bridge: every datagram packet between the
+        hosts as a JSON line (also unicast ones no host listener gets)."""
+        bridge = _Bridge(self)
+        script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sniff.py")
+        proc = Proc(self, bridge, label, [sys.executable, script], bridge.env(), self.workdir)
+        self.procs.append(proc)
+        proc.wait_line(r"^sniff: ready", 20, "stderr")
         return proc
 
     def run(self, n, argv, label, timeout=30, env=None):

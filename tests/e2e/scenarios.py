@@ -181,6 +181,27 @@ def scenario_broadcast_and_name(b, tools):
     expect(c1.running(), "host1's copy ended:%s" % c1.tail())
 
 
+def scenario_copies_find_each_other(b, tools):
+    """Two shown copies answer each other's requests, seen on the wire: the
+    one already open answers the newcomer's opening request at once, the
+    newcomer answers the other's next request (at most about 40 s later)."""
+    h1, h2 = b.host(1), b.host(2)
+    wire = b.sniff()
+    c1 = start_copy(b, tools, 1)
+    c2 = start_copy(b, tools, 2)
+    show_copy(b, tools, 1, c1)
+    show_copy(b, tools, 2, c2)
+    opening = wire.wait_json(lambda p: is_packet(p, sender=h2.computer, target="*", first="WHO_IS_HERE"),
+                             T, "host2's opening request on the wire")
+    expect(opening["to"] == "198.18.0.255" and opening["checksum"] == "ok", "request: %r" % opening)
+    answer = wire.wait_json(answer_from(h1.computer, h2.computer), T, "host1's answer to host2")
+    expect((answer["from"], answer["to"]) == (h1.address, h2.address), "answer went %r" % answer)
+    back = wire.wait_json(answer_from(h2.computer, h1.computer), 45 + T, "host2's answer to host1")
+    expect((back["from"], back["to"]) == (h2.address, h1.address), "answer went %r" % back)
+    expect(not any(p.get("malformed") or p.get("checksum") == "bad" for p in wire.json_lines()),
+           "a copy sent a bad packet: %r" % wire.json_lines())
+
+
 def scenario_departure(b, tools):
     """SIGTERM ends a copy with the departure broadcast and exit code 0."""
     h1, h2 = b.host(1), b.host(2)
@@ -399,6 +420,7 @@ SCENARIOS = {
     "second_start": (2, scenario_second_start),
     "restart_after_crash": (1, scenario_restart_after_crash),
     "broadcast_and_name": (3, scenario_broadcast_and_name),
+    "copies_find_each_other": (2, scenario_copies_find_each_other),
     "departure": (2, scenario_departure),
     "cyrillic_names": (2, scenario_cyrillic_names),
     "port_taken": (1, scenario_port_taken),
