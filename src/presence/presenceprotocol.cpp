@@ -63,7 +63,11 @@ void PresenceProtocol::IcqSlotMessageAvail(const QByteArray& msg) {
     const PresenceDatagram d = ParsePresenceDatagram(msg);
     switch (d.kind) {
     case PresenceDatagram::Kind::WhoIsHere:
-        // An empty requester is a write that reaches nobody.
+        // An empty requester is a write that reaches nobody. A request names
+        // one computer: "*" would make every copy broadcast its answer, so one
+        // datagram would set off a storm of them.
+        if (d.computer == QLatin1String("*"))
+            break;
         send_(d.computer, IAmHereDatagram(context_.LocalComputerName(), onlineFlag_, alias_()));
         break;
     case PresenceDatagram::Kind::IAmHere:

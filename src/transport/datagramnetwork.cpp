@@ -115,8 +115,10 @@ bool DatagramNetwork::WriteRaw(const QByteArray& bytes, const QHostAddress& addr
 bool DatagramNetwork::Write(const QString& target, const QByteArray& slot, const QByteArray& frame) {
     const QString self = context_.LocalComputerName();
     const bool toSelf = target == QLatin1String(".") || target.compare(self, Qt::CaseInsensitive) == 0;
+    // A literal address reaches that computer whatever its name is.
+    const bool address = QHostAddress(target).protocol() == QAbstractSocket::IPv4Protocol;
     DatagramPacket packet;
-    packet.target = ToAnsi(toSelf ? self : target);
+    packet.target = address ? QByteArray("*") : ToAnsi(toSelf ? self : target);
     packet.sender = ToAnsi(self);
     packet.slot = slot;
     packet.frame = frame;
@@ -167,8 +169,10 @@ void DatagramNetwork::ReadPending() {
             continue;
         Deliver(*packet, from);
     }
-    if (socket_.hasPendingDatagrams())
-        QMetaObject::invokeMethod(this, &DatagramNetwork::ReadPending, Qt::QueuedConnection);
+    // What is left comes with the next read notification: the socket's
+    // notifier fires again while data waits. (Reading it from a queued call
+    // instead can empty the socket before a notification that Qt already
+    // holds, and then Qt stops notifying for good.)
 }
 
 void DatagramNetwork::Deliver(const DatagramPacket& packet, const QHostAddress& from) {

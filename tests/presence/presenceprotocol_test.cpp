@@ -69,6 +69,7 @@ TEST_F(ProtocolTest, AnswersTheRequesterWithStateAndAliasOfNow) {
     online = false;
     Receive({"WHO_IS_HERE", "HOST8"});
     Receive({"WHO_IS_HERE"}); // no requester: a write that reaches nobody
+    Receive({"WHO_IS_HERE", "*"}); // everybody as requester: no broadcast storm
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0].target, "HOST7");
     EXPECT_EQ(sent[0].text, JoinFields({"I_AM_HERE", "SELF", "TRUE", "Me"}));

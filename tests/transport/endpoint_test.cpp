@@ -173,6 +173,11 @@ TEST(Endpoint, ComputerNamesAndDotReachOneComputer) {
     EXPECT_EQ(l[0]->received.last(), "to1");
     EXPECT_EQ(l[1]->received.size(), 1);
     EXPECT_EQ(l[2]->received.last(), "self");
+    // An address reaches that computer, whatever its name.
+    EXPECT_TRUE(SendDatagram(net[1], net.computers[2]->context.network.bindAddress.toString(),
+                             QStringLiteral("CORVANE3"), "by address"));
+    ASSERT_TRUE(WaitUntil([&] { return l[2]->received.size() == 3; }));
+    EXPECT_EQ(l[2]->received.last(), "by address");
     // A name nobody knows is a failed write, not an exception.
     EXPECT_FALSE(SendDatagram(net[1], QStringLiteral("NO-SUCH-HOST.invalid"),
                               QStringLiteral("CORVANE3"), "x"));
