@@ -202,6 +202,54 @@ def scenario_copies_find_each_other(b, tools):
            "a copy sent a bad packet: %r" % wire.json_lines())
 
 
+def scenario_three_hosts_list_each_other(b, tools):
+    """Three shown copies list each other: each answers the others' requests
+    (the timer's second request comes about 21 s after its first), all three
+    answer a fourth host's request with their state and alias, and after a
+    copy leaves with its departure notice only the other two answer."""
+    hosts = [b.host(i) for i in (1, 2, 3)]
+    h4 = b.host(4)
+    wire = b.sniff()
+    copies = [start_copy(b, tools, i) for i in (1, 2, 3)]
+    for i, c in zip((1, 2, 3), copies):
+        show_copy(b, tools, i, c)
+    l4 = listen(b, tools, 4, "listen4")
+
+    # Requests: the timer's first one and the opening one come at once, the
+    # timer's next one about 21 s after its first.
+    request = lambda h: (lambda p: is_packet(p, sender=h.computer, target="*", first="WHO_IS_HERE"))
+    wire.wait_count(request(hosts[0]), 2, T, "first requests of host1")
+    first_seen = time.monotonic()
+    wire.wait_count(request(hosts[0]), 3, 30 + T, "the timer's next request of host1")
+    gap = time.monotonic() - first_seen
+    expect(15 <= gap <= 30, "host1's next request came %.1f s after its first ones" % gap)
+
+    # Every copy answers every other copy's request: they list each other.
+    for a in hosts:
+        for other in hosts:
+            if other is not a:
+                wire.wait_json(answer_from(a.computer, other.computer), T,
+                               "%s's answer to %s" % (a.computer, other.computer))
+
+    # A fourth host asks everybody: three answers with state and alias.
+    peer_send(b, tools, 4, ["*", PRESENCE, "WHO_IS_HERE", h4.computer], "request4")
+    for h in hosts:
+        got = l4.wait_json(answer_from(h.computer, h4.computer), T, "%s's answer" % h.computer)
+        expect(got["fields"] == ["I_AM_HERE", h.computer, "TRUE", h.computer],
+               "answer of %s: %r" % (h.computer, got["fields"]))
+
+    # Host 1 leaves: its departure notice, then only two answers.
+    copies[0].signal(signal.SIGTERM)
+    expect(copies[0].wait_exit(T) == 0, "host1's copy did not end with 0")
+    l4.wait_json(lambda p: is_packet(p, sender=hosts[0].computer, target="*", first="OFFLINE_NOTIFY"),
+                 T, "host1's departure notice")
+    peer_send(b, tools, 4, ["*", PRESENCE, "WHO_IS_HERE", h4.alt_name], "request4-again")
+    for h in hosts[1:]:
+        l4.wait_json(answer_from(h.computer, h4.alt_name), T, "%s's second answer" % h.computer)
+    late = [p for p in l4.json_lines() if answer_from(hosts[0].computer, h4.alt_name)(p)]
+    expect(late == [], "host1 answered after it left: %r" % late)
+
+
 def scenario_departure(b, tools):
     """SIGTERM ends a copy with the departure broadcast and exit code 0."""
     h1, h2 = b.host(1), b.host(2)
@@ -421,6 +469,7 @@ SCENARIOS = {
     "restart_after_crash": (1, scenario_restart_after_crash),
     "broadcast_and_name": (3, scenario_broadcast_and_name),
     "copies_find_each_other": (2, scenario_copies_find_each_other),
+    "three_hosts_list_each_other": (4, scenario_three_hosts_list_each_other),
     "departure": (2, scenario_departure),
     "cyrillic_names": (2, scenario_cyrillic_names),
     "port_taken": (1, scenario_port_taken),
