@@ -187,6 +187,27 @@ TEST(MessagingFlow, OfflineMeansNoPopupNoSoundButFiledAndAnswered) {
     EXPECT_TRUE(office.computers[1]->sound.played.isEmpty());
 }
 
+TEST(MessagingFlow, AFailedAutomaticAnswerLosesNothingAndIsToldAfterFiling) {
+    Office office(2, {"Anna", "Boris"});
+    TMainForm& boris = office[1];
+    boris.Options->CheckBox6->setChecked(true);
+    // Anna's computer cannot be reached from Boris any more.
+    boris.Presence->Tree().FindComputerNode(QStringLiteral("Anna"))->Record()->ComputerName =
+        QStringLiteral("no-such-host.invalid");
+    int filedWhenTold = -1;
+    int soundsWhenTold = -1;
+    office.Dialogs(1).onShow = [&](const test::ShownBox&) {
+        filedWhenTold = boris.Incoming->Store().Count();
+        soundsWhenTold = int(office.computers[1]->sound.played.size());
+    };
+    office.Choose(0, QStringLiteral("Boris"));
+    office.Write(0, QStringLiteral("hello"));
+    office[0].SendBtn->click();
+    ASSERT_TRUE(WaitUntil([&] { return office.Boxes(1, QStringLiteral("Message did not send!")) == 1; }));
+    EXPECT_EQ(filedWhenTold, 1);
+    EXPECT_EQ(soundsWhenTold, 1);
+}
+
 TEST(MessagingFlow, OwnMessagesAreNotAnsweredAutomatically) {
     Office office(2, {"Anna", "Boris"});
     office[0].Options->CheckBox6->setChecked(true);
