@@ -35,27 +35,27 @@ bool Args::Parse(const QStringList& args, const QList<OptionSpec>& specs, QStrin
             *error = QStringLiteral("unknown option '%1' (options start with \"--\")").arg(arg);
             return false;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& s : specs)
             if (s.name == name)
-                spec = &s;
-        if (!spec) {
+                option = &s;
+        if (!option) {
             *error = QStringLiteral("unknown option '--%1'").arg(name);
             return false;
         }
-        if (spec->valueName.isEmpty()) {
+        if (option->valueName.isEmpty()) {
             if (inlineValue) {
                 *error = QStringLiteral("option '--%1' takes no value").arg(name);
                 return false;
             }
         } else if (!inlineValue) {
             if (i + 1 >= args.size()) {
-                *error = QStringLiteral("option '--%1' needs a value (%2)").arg(name, spec->valueName);
+                *error = QStringLiteral("option '--%1' needs a value (%2)").arg(name, option->valueName);
                 return false;
             }
             value = args[++i];
         }
-        if (values_.contains(name) && !spec->repeatable) {
+        if (values_.contains(name) && !option->repeatable) {
             *error = QStringLiteral("option '--%1' given more than once").arg(name);
             return false;
         }
