@@ -67,16 +67,10 @@ void TmdCustomMailSlot::Open() {
     auto result = DatagramNetwork::AttachResult::BadName;
     if (localServer && !slot.isEmpty())
         result = network_.Attach(slot, this);
-    switch (result) {
-    case DatagramNetwork::AttachResult::Ok:
-        break;
-    case DatagramNetwork::AttachResult::BadName:
-        RaiseError(MailSlotErrors::BadName);
-    case DatagramNetwork::AttachResult::AlreadyExists:
-        RaiseError(MailSlotErrors::AlreadyExists);
-    case DatagramNetwork::AttachResult::Failed:
-        RaiseError(MailSlotErrors::CannotOpen);
-    }
+    if (result != DatagramNetwork::AttachResult::Ok)
+        RaiseError(result == DatagramNetwork::AttachResult::BadName         ? MailSlotErrors::BadName
+                   : result == DatagramNetwork::AttachResult::AlreadyExists ? MailSlotErrors::AlreadyExists
+                                                                            : MailSlotErrors::CannotOpen);
     attachedSlot_ = slot;
     active_ = true;
     waiting_.clear();
