@@ -101,29 +101,55 @@ void MessageClient::Finish(DeliveryOutcome outcome, const QString& error) {
     Q_EMIT Finished(outcome);
 }
 
-QList<DeliveryOutcome> DeliverToAll(HostContext& context, const QStringList& hosts,
-                                    const QByteArray& record, QStringList* errors) {
-    std::vector<std::unique_ptr<MessageClient>> clients;
-    int pending = int(hosts.size());
-    QEventLoop loop;
+DeliveryBatch::DeliveryBatch(HostContext& context, const QStringList& hosts,
+                             const QByteArray& record, QObject* parent)
+    : QObject(parent) {
     for (const QString& host : hosts) {
-        clients.push_back(std::make_unique<MessageClient>(context, host, record));
-        QObject::connect(clients.back().get(), &MessageClient::Finished, &loop, [&] {
-            if (--pending == 0)
-                loop.quit();
+        clients_.push_back(std::make_unique<MessageClient>(context, host, record));
+        connect(clients_.back().get(), &MessageClient::Finished, this, [this] {
+            if (--pending_ == 0)
+                Q_EMIT Finished();
         });
     }
-    for (auto& c : clients)
-        c->Start();
-    if (pending > 0)
-        loop.exec();
-    QList<DeliveryOutcome> outcomes;
-    for (auto& c : clients) {
-        outcomes.append(c->Outcome());
-        if (errors)
-            errors->append(c->ErrorText());
+}
+
+DeliveryBatch::~DeliveryBatch() = default;
+
+void DeliveryBatch::Start() {
+    pending_ = int(clients_.size());
+    if (pending_ == 0) {
+        Q_EMIT Finished();
+        return;
     }
-    return outcomes;
+    for (auto& c : clients_)
+        c->Start(); // a client may finish at once, inside Start
+}
+
+QList<DeliveryOutcome> DeliveryBatch::Outcomes() const {
+    QList<DeliveryOutcome> out;
+    for (const auto& c : clients_)
+        out.append(c->Outcome());
+    return out;
+}
+
+QStringList DeliveryBatch::Errors() const {
+    QStringList out;
+    for (const auto& c : clients_)
+        out.append(c->ErrorText());
+    return out;
+}
+
+QList<DeliveryOutcome> DeliverToAll(HostContext& context, const QStringList& hosts,
+                                    const QByteArray& record, QStringList* errors) {
+    DeliveryBatch batch(context, hosts, record);
+    QEventLoop loop;
+    QObject::connect(&batch, &DeliveryBatch::Finished, &loop, &QEventLoop::quit);
+    batch.Start();
+    if (!batch.Done())
+        loop.exec();
+    if (errors)
+        *errors = batch.Errors();
+    return batch.Outcomes();
 }
 
 } // namespace corvane

@@ -13,6 +13,8 @@
 #include <QString>
 #include <QTcpSocket>
 #include <QTimer>
+#include <memory>
+#include <vector>
 
 namespace corvane {
 
@@ -49,8 +51,28 @@ private:
 };
 
 // Delivers one record to several hosts at the same time, each with its own
-// bounded time, running the event loop until all are done. The outcomes are in
-// the order of the hosts.
+// bounded time; Finished comes once every host has its outcome.
+class DeliveryBatch : public QObject {
+    Q_OBJECT
+public:
+    DeliveryBatch(HostContext& context, const QStringList& hosts, const QByteArray& record,
+                  QObject* parent = nullptr);
+    ~DeliveryBatch() override;
+    void Start();
+    bool Done() const { return pending_ == 0; }
+    // In the order of the hosts.
+    QList<DeliveryOutcome> Outcomes() const;
+    QStringList Errors() const;
+
+Q_SIGNALS:
+    void Finished();
+
+private:
+    std::vector<std::unique_ptr<MessageClient>> clients_;
+    int pending_ = 0;
+};
+
+// DeliveryBatch run to its end while the event loop keeps running.
 QList<DeliveryOutcome> DeliverToAll(HostContext& context, const QStringList& hosts,
                                     const QByteArray& record, QStringList* errors = nullptr);
 

@@ -70,46 +70,58 @@ void MessagingController::ClearBtnClick() { c_.Memo1->clear(); }
 void MessagingController::SendBtnClick() {
     if (sending_ > 0)
         return; // one send at a time from the button; it runs in the background
+    // What the message is, is fixed now: handlers that run during the
+    // delivery may change the recipient, the alias or the editor.
     const QString caption = c_.CompNameBtn->text();
+    const QString alias = c_.AliasEdit->text();
     QString recipient;
     if (caption == language_.Text(Strings::All))
         recipient = QStringLiteral("*");
     const QByteArray body = RichTextToString(*c_.Memo1->document());
+    const int revision = c_.Memo1->document()->revision();
     if (recipient != QLatin1String("*")) {
         const NetworkTree::Node* selected = treeView_.SelectedNode();
         recipient = selected ? selected->Text() : caption;
     }
-    const SendReport report = SendToRecipients(c_.AliasEdit->text(), recipient, body);
+    const SendReport report = SendToRecipients(alias, recipient, body);
     if (report.noComputers) {
         // Nothing went anywhere: say so, and keep the text in the editor.
         context_.dialogs->MessageBox(language_.Text(Strings::NotSent), MessageBoxTitle,
                                      DialogService::Icon::Stop, DialogService::Ok);
         return;
     }
-    ReportFailures(report);
+    ReportFailures(report.outcomes);
     if (c_.CheckBox3->isChecked() && report.AllDelivered())
         context_.dialogs->MessageBox(language_.Text(Strings::SentOk), MessageBoxTitle,
                                      DialogService::Icon::Information, DialogService::Ok);
-    const QString header = MessageHeader(language_, c_.AliasEdit->text(), c_.CompNameBtn->text(),
-                                         QDateTime::currentDateTime());
-    outgoing_.AppendToStore(header, body);
-    if (c_.CheckBox5->isChecked())
+    outgoing_.AppendToStore(MessageHeader(language_, alias, caption, QDateTime::currentDateTime()),
+                            body);
+    // Text typed while the message was on its way is not cleared with it.
+    if (c_.CheckBox5->isChecked() && c_.Memo1->document()->revision() == revision)
         c_.Memo1->clear();
+}
+
+QStringList MessagingController::ChosenComputers() {
+    if (c_.CompNameBtn->text() == language_.Text(Strings::All)) {
+        // With nothing selected the first node is selected, without becoming
+        // the recipient.
+        treeView_.SelectedOrFirstNode();
+        return AllComputers(tree_);
+    }
+    const NetworkTree::Node* selected = treeView_.SelectedNode();
+    if (!selected && treeView_.SelectNodeWithText(c_.CompNameBtn->text()))
+        selected = treeView_.SelectedNode(); // the caption names a node nobody selected
+    // A caption that names no node (its computer left, the tree was rebuilt)
+    // reaches nobody rather than whoever happens to come first in the tree.
+    return ComputersOf(selected);
 }
 
 SendReport MessagingController::SendToRecipients(const QString& alias, const QString& recipient,
                                                  const QByteArray& body) {
     SendReport report;
-    // With nothing selected the first node is selected, without becoming the
-    // recipient.
-    const NetworkTree::Node* selected = treeView_.SelectedOrFirstNode();
-    if (c_.CompNameBtn->text() == language_.Text(Strings::All)) {
-        report.targets = AllComputers(tree_);
-        report.noComputers = report.targets.isEmpty();
-    } else {
-        report.targets = ComputersOf(selected);
-    }
-    if (report.targets.isEmpty())
+    report.targets = ChosenComputers();
+    report.noComputers = report.targets.isEmpty();
+    if (report.noComputers)
         return report;
     const TMsg msg{ToAnsi(alias), ToAnsi(recipient), body, ToAnsi(c_.AliasEdit->text())};
     ++sending_;
@@ -118,9 +130,9 @@ SendReport MessagingController::SendToRecipients(const QString& alias, const QSt
     return report;
 }
 
-void MessagingController::ReportFailures(const SendReport& report) {
-    for (int i = 0; i < report.outcomes.size(); ++i)
-        if (report.outcomes[i] != DeliveryOutcome::Delivered)
+void MessagingController::ReportFailures(const QList<DeliveryOutcome>& outcomes) {
+    for (DeliveryOutcome outcome : outcomes)
+        if (outcome != DeliveryOutcome::Delivered)
             context_.dialogs->MessageBox(language_.Text(Strings::NotSent), MessageBoxTitle,
                                          DialogService::Icon::Stop, DialogService::Ok);
 }
@@ -135,18 +147,45 @@ bool IsAutomaticAnswer(const QByteArray& body) {
 }
 } // namespace
 
-void MessagingController::AutomaticAnswer(const QByteArray& sender, SendReport* report) {
+void MessagingController::AutomaticAnswer(const QByteArray& sender, const QHostAddress& from) {
     LastSender = FromAnsi(sender);
-    treeView_.SelectNodeWithText(LastSender); // the tree makes it the recipient
+    const bool listed = treeView_.SelectNodeWithText(LastSender); // the tree makes it the recipient
     if (LastSender == c_.AliasEdit->text())
         return;
     QString text = c_.RichEdit1->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     const QByteArray answer = ToAnsi(language_.Text(Strings::AutoAnswer)) + "\r\r" + ToAnsi(text);
-    *report = SendToRecipients(c_.AliasEdit->text(), LastSender, answer);
+    const QString alias = c_.AliasEdit->text();
+    // A sender that is not listed is answered where its message came from,
+    // not whoever the recipient choice names at the moment.
+    const QStringList targets =
+        listed ? ComputersOf(treeView_.SelectedNode()) : QStringList{from.toString()};
+    if (targets.isEmpty())
+        return;
+    if (answers_.size() >= MaxWaitingAnswers)
+        return; // a flood of messages is not answered without bound
+    answers_.push_back({targets, TMsg{ToAnsi(alias), sender, answer, ToAnsi(alias)}.Encode()});
+    StartNextAnswer();
 }
 
-void MessagingController::MsgServerClientRead(const QByteArray& record, const QHostAddress&) {
+void MessagingController::StartNextAnswer() {
+    if (answering_ || answers_.empty())
+        return;
+    const PendingAnswer next = answers_.front();
+    answers_.pop_front();
+    answering_ = new DeliveryBatch(context_, next.targets, next.record, this);
+    connect(answering_, &DeliveryBatch::Finished, this, [this] {
+        DeliveryBatch* done = answering_;
+        answering_ = nullptr;
+        done->deleteLater();
+        // The next answer starts before the boxes of this one are shown.
+        QMetaObject::invokeMethod(this, &MessagingController::StartNextAnswer, Qt::QueuedConnection);
+        ReportFailures(done->Outcomes());
+    });
+    answering_->Start();
+}
+
+void MessagingController::MsgServerClientRead(const QByteArray& record, const QHostAddress& from) {
     const TMsg msg = TMsg::Decode(record);
     const QString header = MessageHeader(language_, FromAnsi(msg.SenderAlias),
                                          FromAnsi(msg.Recipient), QDateTime::currentDateTime());
@@ -164,21 +203,19 @@ void MessagingController::MsgServerClientRead(const QByteArray& record, const QH
         popup->show();
         ProcessPendingMessages();
     }
-    SendReport answered;
-    // Automatic answers are not answered, so two copies that both answer
-    // automatically do not answer each other for ever.
-    if (autoAnswer && !IsAutomaticAnswer(msg.Body))
-        AutomaticAnswer(msg.Sender, &answered);
-    else if (autoAnswer)
-        LastSender = FromAnsi(msg.Sender);
+    // The record is safe before anything is answered: the answer goes out in
+    // the background and tells its failures after that.
     if (onlineFlag_ && c_.CheckBox4->isChecked() && context_.sound)
         context_.sound->PlayEventSound(MessageSound, QStringLiteral("message-new-instant"));
     incoming_.AppendToStore(header, msg.Body);
-    // A failed answer is told after the record is safe.
-    if (answered.noComputers)
-        context_.dialogs->MessageBox(language_.Text(Strings::NotSent), MessageBoxTitle,
-                                     DialogService::Icon::Stop, DialogService::Ok);
-    ReportFailures(answered);
+    if (autoAnswer) {
+        // Automatic answers are not answered, so two copies that both answer
+        // automatically do not answer each other for ever.
+        if (IsAutomaticAnswer(msg.Body))
+            LastSender = FromAnsi(msg.Sender);
+        else
+            AutomaticAnswer(msg.Sender, from);
+    }
 }
 
 void MessagingController::CheckBox6Click() {

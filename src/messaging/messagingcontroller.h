@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <functional>
 
 class QAction;
@@ -61,7 +62,7 @@ struct SendReport {
     QStringList targets;
     QList<DeliveryOutcome> outcomes;
     QStringList errors;
-    bool noComputers = false; // everybody was chosen but the tree lists nobody
+    bool noComputers = false; // the choice names no computer: nothing was sent
     int Failures() const;
     bool AllDelivered() const { return !targets.isEmpty() && Failures() == 0; }
 };
@@ -95,9 +96,20 @@ public:
     QList<TPopupForm*> OpenPopups() const;
     bool Sending() const { return sending_ > 0; }
 
+    // Automatic answers waiting for the one on its way.
+    size_t WaitingAnswers() const { return answers_.size(); }
+    static constexpr size_t MaxWaitingAnswers = 64;
+
 private:
-    void ReportFailures(const SendReport& report);
-    void AutomaticAnswer(const QByteArray& sender, SendReport* report);
+    struct PendingAnswer {
+        QStringList targets;
+        QByteArray record;
+    };
+    // The computers the recipient choice names now.
+    QStringList ChosenComputers();
+    void ReportFailures(const QList<DeliveryOutcome>& outcomes);
+    void AutomaticAnswer(const QByteArray& sender, const QHostAddress& from);
+    void StartNextAnswer();
 
     MessagingControls c_;
     HostContext& context_;
@@ -111,6 +123,8 @@ private:
     std::function<void()> restoreApplication_;
     QList<QPointer<TPopupForm>> popups_;
     int sending_ = 0;
+    std::deque<PendingAnswer> answers_;
+    DeliveryBatch* answering_ = nullptr;
 };
 
 } // namespace corvane

@@ -14,6 +14,7 @@
 #include "messaging/tmsg.h"
 #include "presence/presencedirectory.h"
 #include "settings/optionspage.h"
+#include "messaging/messageclient.h"
 #include "support/testcontext.h"
 
 #include <QAction>
@@ -206,6 +207,86 @@ TEST(MessagingFlow, AFailedAutomaticAnswerLosesNothingAndIsToldAfterFiling) {
     ASSERT_TRUE(WaitUntil([&] { return office.Boxes(1, QStringLiteral("Message did not send!")) == 1; }));
     EXPECT_EQ(filedWhenTold, 1);
     EXPECT_EQ(soundsWhenTold, 1);
+}
+
+TEST(MessagingFlow, AStrangerIsAnsweredWhereItsMessageCameFromOnly) {
+    Office office(3, {"Anna", "Boris", "Vera"});
+    office[1].Options->CheckBox6->setChecked(true);
+    // A sender no tree lists (a script, a copy not yet announced).
+    TestComputer stranger(QStringLiteral("STRANGER"), 9, {});
+    MessageListener listener(stranger.context);
+    ASSERT_TRUE(listener.Listen());
+    QByteArrayList answers;
+    QObject::connect(&listener, &MessageListener::RecordArrived,
+                     [&](const QByteArray& r, const QHostAddress&) { answers << r; });
+    const auto outcomes = DeliverToAll(stranger.context,
+                                       {office.computers[1]->context.network.bindAddress.toString()},
+                                       TMsg{"Stranger", "Boris", "{\\rtf1 hi}", "Stranger"}.Encode());
+    ASSERT_EQ(outcomes, QList<DeliveryOutcome>{DeliveryOutcome::Delivered});
+    ASSERT_TRUE(WaitUntil([&] { return answers.size() == 1; }));
+    EXPECT_EQ(TMsg::Decode(answers[0]).Recipient, "Stranger");
+    PumpMessagesFor(200);
+    EXPECT_EQ(office[0].Incoming->Store().Count(), 0);
+    EXPECT_EQ(office[2].Incoming->Store().Count(), 0);
+    EXPECT_EQ(office[1].Incoming->Store().Count(), 1); // not its own answer
+    EXPECT_EQ(office[1].CompNameBtn->text(), QStringLiteral("Select an Recipient"));
+}
+
+TEST(MessagingFlow, TheCaptionDecidesWhenNothingIsSelected) {
+    Office office(3, {"Anna", "Boris", "Vera"});
+    office.Choose(0, QStringLiteral("Boris"));
+    // "Apply new name" rebuilds the tree: the caption stays, the selection goes.
+    office[0].Presence->ApplyBtnClick();
+    ASSERT_TRUE(WaitUntil([&] { return office[0].Presence->Tree().ComputerCount() == 3; }));
+    ASSERT_EQ(office[0].CompNameBtn->text(), QStringLiteral("Boris"));
+    office.Write(0, QStringLiteral("only Boris"));
+    office[0].SendBtn->click();
+    ASSERT_TRUE(WaitUntil([&] { return Received(*office[1].Incoming, 1); }));
+    PumpMessagesFor(200);
+    EXPECT_EQ(office[0].Incoming->Store().Count(), 0);
+    EXPECT_EQ(office[2].Incoming->Store().Count(), 0);
+
+    // A caption that names nobody any more sends nothing and keeps the text.
+    office[0].Presence->Tree().Clear();
+    office[0].Options->CheckBox5->setChecked(true);
+    office.Write(0, QStringLiteral("kept"));
+    office[0].SendBtn->click();
+    EXPECT_EQ(office.Boxes(0, QStringLiteral("Message did not send!")), 1);
+    EXPECT_EQ(office[0].Memo1->toPlainText(), QStringLiteral("kept"));
+    EXPECT_EQ(office[0].Outgoing->Store().Count(), 1);
+}
+
+TEST(MessagingFlow, AGroupWithoutComputersSendsNothing) {
+    auto computers = MakeComputers(1);
+    TMainForm form(computers[0]->context);
+    const QList<QTreeWidgetItem*> general =
+        form.TreeView1->findItems(QStringLiteral("General"), Qt::MatchExactly);
+    ASSERT_EQ(general.size(), 1);
+    form.TreeView1->setCurrentItem(general[0]);
+    form.Options->CheckBox5->setChecked(true);
+    form.Memo1->setPlainText(QStringLiteral("to an empty group"));
+    form.SendBtn->click();
+    EXPECT_EQ(computers[0]->dialogs.Count(QStringLiteral("Message did not send!")), 1);
+    EXPECT_EQ(form.Memo1->toPlainText(), QStringLiteral("to an empty group"));
+    EXPECT_EQ(form.Outgoing->Store().Count(), 0);
+}
+
+TEST(MessagingFlow, WhatChangesDuringTheSendDoesNotChangeTheSentMessage) {
+    Office office(2, {"Anna", "Boris"});
+    office.Choose(0, QStringLiteral("Boris"));
+    office[0].Options->CheckBox5->setChecked(true);
+    office.Write(0, QStringLiteral("first"));
+    // While the confirmation is up the user picks everybody and types on.
+    office.Dialogs(0).onShow = [&](const test::ShownBox&) {
+        office.ChooseEverybody(0);
+        office[0].Options->AliasEdit->setText(QStringLiteral("Anya"));
+        office[0].Memo1->moveCursor(QTextCursor::End);
+        office[0].Memo1->insertPlainText(QStringLiteral(" and more"));
+    };
+    office[0].SendBtn->click();
+    ASSERT_EQ(office.Boxes(0, QStringLiteral("Message successfully sent!")), 1);
+    EXPECT_TRUE(StoredHeader(*office[0].Outgoing, 1).startsWith(QStringLiteral("Message from Anna to Boris (")));
+    EXPECT_EQ(office[0].Memo1->toPlainText(), QStringLiteral("first and more"));
 }
 
 TEST(MessagingFlow, OwnMessagesAreNotAnsweredAutomatically) {
