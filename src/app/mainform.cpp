@@ -1,12 +1,11 @@
 #include "app/mainform.h"
 
-#include "common/ansicodec.h"
 #include "common/dialogservice.h"
-#include "common/fieldsplit.h"
 #include "common/timedwait.h"
 #include "messaging/messagelistener.h"
 #include "messaging/messagingcontroller.h"
 #include "messaging/storepage.h"
+#include "presence/presencedatagrams.h"
 #include "presence/presencedirectory.h"
 #include "settings/optionspage.h"
 #include "transport/datagramnetwork.h"
@@ -343,7 +342,7 @@ bool TMainForm::FormCloseQuery() {
     }
     closing_ = true;
     SendDatagram(Datagrams(), QStringLiteral("*"), IcqSlot->Slot(),
-                 JoinFields({"OFFLINE_NOTIFY", ToAnsi(LocalComputerName()), ToAnsi(Alias())}));
+                 OfflineNotifyDatagram(LocalComputerName(), Alias()));
     PumpMessagesFor(context_.timings.closeWaitMs);
     MsgServer->Close();
     IcqSlot->Close();

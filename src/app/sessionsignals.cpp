@@ -15,7 +15,9 @@ void OnSignal(int) {
 } // namespace
 
 SessionSignals::SessionSignals(QObject* parent) : QObject(parent) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+    // The handler's end never blocks: a signal that finds the pipe full is
+    // one that is already on its way.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0)
         return;
     notifier_ = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
@@ -36,6 +38,12 @@ SessionSignals::~SessionSignals() {
     action.sa_handler = SIG_DFL;
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         sigaction(sig, &action, nullptr);
+    delete notifier_;
+    for (int& fd : g_signalPipe) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
 }
 
 } // namespace corvane

@@ -72,6 +72,12 @@ void PresenceProtocol::IcqSlotMessageAvail(const QByteArray& msg) {
         break;
     case PresenceDatagram::Kind::IAmHere:
     case PresenceDatagram::Kind::OnlineNotify:
+        if (d.computer.size() > MaxNameLength || d.alias.size() > MaxNameLength)
+            break;
+        if (list_.Count() >= MaxListed && !list_.Contains(d.computer, d.alias))
+            break;
+        if (tree_.ComputerCount() >= MaxComputers && !tree_.FindComputerNode(d.alias))
+            break;
         RecordPresence(d.computer, d.alias, d.online);
         tree_.UpsertComputerNode(d.computer, d.alias, d.online);
         break;

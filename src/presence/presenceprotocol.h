@@ -45,6 +45,12 @@ public:
     // Writes one presence datagram to a target ("*", or a computer name).
     using DatagramSender = std::function<bool(const QString& target, const QByteArray& text)>;
     enum class TimerHandler { WhoIsHere, Sweep };
+    // Bounds on what announcements can make the list and the tree hold: no
+    // copy of the program announces longer names (the packet header holds 255
+    // bytes) or more computers than an office has.
+    static constexpr int MaxNameLength = 255;
+    static constexpr int MaxComputers = 4096;
+    static constexpr int MaxListed = 2 * MaxComputers;
 
     // onlineFlag is the window's OnlineFlag; alias reads the alias field now.
     PresenceProtocol(HostContext& context, NetworkTree& tree, QTimer& timer, bool& onlineFlag,

@@ -10,7 +10,7 @@ still shows.
 
   sniff.py [--port 37139] [--timeout SECONDS]
 
-Keys: from, to (addresses), target, sender, slot, checksum ("ok"/"bad"),
+Keys: time (seconds on the monotonic clock, when seen), from, to (addresses), target, sender, slot, checksum ("ok"/"bad"),
 prefix, fields (Windows-1251 decoded), frame_bytes; packets with another magic
 or a malformed header come as {"from", "to", "malformed": true, "bytes"}.
 """
@@ -94,7 +94,8 @@ def main():
             continue
         length = struct.unpack("!H", udp[4:6])[0]
         payload = bytes(udp[8:length])
-        out = {"from": socket.inet_ntoa(ip[12:16]), "to": socket.inet_ntoa(ip[16:20])}
+        out = {"from": socket.inet_ntoa(ip[12:16]), "to": socket.inet_ntoa(ip[16:20]),
+               "time": round(time.monotonic(), 3)}
         packet = decode_packet(payload)
         if packet is None:
             out.update({"malformed": True, "bytes": len(payload)})

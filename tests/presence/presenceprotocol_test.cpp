@@ -250,3 +250,16 @@ TEST_F(ProtocolTest, TimerAlternatesRequestAndSweepAndThenKeepsTheLongInterval) 
     EXPECT_EQ(protocol.List().Count(), 0);
     timer.stop();
 }
+
+TEST_F(ProtocolTest, InventedNamesCannotGrowTheListAndTreeWithoutBound) {
+    const QByteArray longName(PresenceProtocol::MaxNameLength + 1, 'N');
+    Receive({"I_AM_HERE", longName, "TRUE", "alias"});
+    Receive({"I_AM_HERE", "HOST1", "TRUE", longName});
+    EXPECT_EQ(tree.ComputerCount(), 0);
+    for (int i = 0; i < PresenceProtocol::MaxComputers + 10; ++i)
+        Receive({"I_AM_HERE", "HOST" + QByteArray::number(i), "TRUE", "user" + QByteArray::number(i)});
+    EXPECT_EQ(tree.ComputerCount(), PresenceProtocol::MaxComputers);
+    // Those already listed still change state.
+    Receive({"I_AM_HERE", "HOST0", "FALSE", "user0"});
+    EXPECT_FALSE(Online("user0"));
+}
