@@ -97,7 +97,7 @@ bool Received(StorePage& page, int count) { return page.Store().Count() == count
 TEST(MessagingFlow, ToOneComputerWithHeadersOnBothSides) {
     Office office(3, {"Anna", "Boris", "Vera"});
     office.Choose(0, QStringLiteral("Boris"));
-    office.Write(0, QStringLiteral("Hello, Boris"));
+    office[0].Memo1->setHtml(QStringLiteral("<b>Hello</b>, <span style='color:#c00000'>Boris</span>"));
     ASSERT_TRUE(office[0].SendBtn->isEnabled());
     office[0].SendBtn->click();
     ASSERT_TRUE(WaitUntil([&] { return Received(*office[1].Incoming, 1); }));
@@ -110,6 +110,12 @@ TEST(MessagingFlow, ToOneComputerWithHeadersOnBothSides) {
     const QByteArray body = office[1].Incoming->Store().At(1).Body();
     EXPECT_TRUE(LooksLikeRtf(body));
     EXPECT_EQ(BodyText(body), QStringLiteral("Hello, Boris"));
+    // The formatting arrives with the text and shows in the incoming view.
+    QTextCursor cursor(office[1].Incoming->BodyView()->document());
+    cursor.setPosition(2);
+    EXPECT_EQ(cursor.charFormat().fontWeight(), QFont::Bold);
+    cursor.setPosition(9);
+    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(0xC0, 0, 0));
     // The confirmation came only because the target got the record.
     EXPECT_EQ(office.Boxes(0, QStringLiteral("Message successfully sent!")), 1);
     EXPECT_EQ(office[1].Messaging->OpenPopups().size(), 1);
