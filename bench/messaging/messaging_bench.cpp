@@ -7,19 +7,15 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <benchmark/benchmark.h>
+#include "../support/loopback.h"
 #include <memory>
 #include <unistd.h>
 #include <vector>
 
 using namespace corvane;
+using corvane::bench::Loopback;
 
 namespace {
-
-QHostAddress Loopback(int host) {
-    const quint32 pid = quint32(getpid());
-    return QHostAddress((127u << 24) | ((1 + (pid >> 8) % 254) << 16) | ((pid & 0xFF) << 8) |
-                        quint32(host));
-}
 
 struct Receivers {
     explicit Receivers(int n) {

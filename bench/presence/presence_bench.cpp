@@ -16,17 +16,13 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <benchmark/benchmark.h>
+#include "../support/loopback.h"
 #include <unistd.h>
 
 using namespace corvane;
+using corvane::bench::Loopback;
 
 namespace {
-
-QHostAddress Loopback(int host) {
-    const quint32 pid = quint32(getpid());
-    return QHostAddress((127u << 24) | ((1 + (pid >> 8) % 254) << 16) | ((pid & 0xFF) << 8) |
-                        quint32(host));
-}
 
 // One computer of the bench: its own name and loopback address.
 struct BenchComputer {
