@@ -9,7 +9,6 @@
 #include <benchmark/benchmark.h>
 #include "../support/loopback.h"
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 using namespace corvane;

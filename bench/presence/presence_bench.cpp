@@ -17,7 +17,6 @@
 #include <QTreeWidget>
 #include <benchmark/benchmark.h>
 #include "../support/loopback.h"
-#include <unistd.h>
 
 using namespace corvane;
 using corvane::bench::Loopback;
