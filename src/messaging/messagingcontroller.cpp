@@ -125,7 +125,7 @@ SendReport MessagingController::SendToRecipients(const QString& alias, const QSt
         return report;
     const TMsg msg{ToAnsi(alias), ToAnsi(recipient), body, ToAnsi(c_.AliasEdit->text())};
     ++sending_;
-    report.outcomes = DeliverToAll(context_, report.targets, msg.Encode(), &report.errors);
+    report.outcomes = DeliverToAll(context_, report.targets, msg.Encode());
     --sending_;
     return report;
 }

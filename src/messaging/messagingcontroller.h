@@ -61,7 +61,6 @@ struct MessagingControls {
 struct SendReport {
     QStringList targets;
     QList<DeliveryOutcome> outcomes;
-    QStringList errors;
     bool noComputers = false; // the choice names no computer: nothing was sent
     int Failures() const;
     bool AllDelivered() const { return !targets.isEmpty() && Failures() == 0; }
@@ -94,10 +93,8 @@ public:
     QString LastSender;
     // The popups that are open now (they destroy themselves on close).
     QList<TPopupForm*> OpenPopups() const;
-    bool Sending() const { return sending_ > 0; }
 
-    // Automatic answers waiting for the one on its way.
-    size_t WaitingAnswers() const { return answers_.size(); }
+    // Automatic answers that may wait for the one on its way.
     static constexpr size_t MaxWaitingAnswers = 64;
 
 private:
