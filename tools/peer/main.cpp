@@ -22,6 +22,19 @@ int UsageError(const QString& command, const QString& message) {
     return ExitUsage;
 }
 
+std::optional<int> ParseCommand(const QString& command, const QStringList& argv,
+                                const QList<cli::OptionSpec>& specs, const QString& help,
+                                cli::Args* args) {
+    QString error;
+    if (!args->Parse(argv, specs, &error))
+        return UsageError(command, error);
+    if (args->Has(QStringLiteral("help"))) {
+        PrintHelp(help, specs);
+        return ExitOk;
+    }
+    return std::nullopt;
+}
+
 void PrintHelp(const QString& text, const QList<cli::OptionSpec>& specs) {
     QString out = text;
     if (!specs.isEmpty())

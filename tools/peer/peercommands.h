@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QEventLoop;
 
@@ -29,6 +30,11 @@ int ListenRecords(const QStringList& args);
 // Shared by the subcommands.
 int UsageError(const QString& command, const QString& message);
 void PrintHelp(const QString& text, const QList<cli::OptionSpec>& specs);
+// Parses a subcommand's arguments. Returns the exit code when the command
+// ends here (bad arguments, or --help printed), nothing when it goes on.
+std::optional<int> ParseCommand(const QString& command, const QStringList& argv,
+                                const QList<cli::OptionSpec>& specs, const QString& help,
+                                cli::Args* args);
 // --port, --bind, --self, --broadcast and --name applied to a context.
 QList<cli::OptionSpec> NetworkOptions(bool datagrams);
 bool ApplyNetworkOptions(const cli::Args& args, HostContext& context, QString* error);

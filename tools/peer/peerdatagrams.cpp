@@ -103,13 +103,9 @@ int Send(const QStringList& argv) {
     };
     specs += NetworkOptions(true);
     cli::Args args;
+    if (const auto done = ParseCommand(cmd, argv, specs, kSendHelp, &args))
+        return *done;
     QString error;
-    if (!args.Parse(argv, specs, &error))
-        return UsageError(cmd, error);
-    if (args.Has(QStringLiteral("help"))) {
-        PrintHelp(kSendHelp, specs);
-        return ExitOk;
-    }
     const QStringList& pos = args.Positional();
     if (pos.size() < 2)
         return UsageError(cmd, QStringLiteral("TARGET and SLOT are needed"));
@@ -282,13 +278,9 @@ int Listen(const QStringList& argv) {
     };
     specs += NetworkOptions(false);
     cli::Args args;
+    if (const auto done = ParseCommand(cmd, argv, specs, kListenHelp, &args))
+        return *done;
     QString error;
-    if (!args.Parse(argv, specs, &error))
-        return UsageError(cmd, error);
-    if (args.Has(QStringLiteral("help"))) {
-        PrintHelp(kListenHelp, specs);
-        return ExitOk;
-    }
     if (!args.Positional().isEmpty())
         return UsageError(cmd, QStringLiteral("unexpected argument '%1'").arg(args.Positional().first()));
     qint64 count = 0;

@@ -81,13 +81,9 @@ int SendRecord(const QStringList& argv) {
     };
     specs += NetworkOptions(false);
     cli::Args args;
+    if (const auto done = ParseCommand(cmd, argv, specs, kSendRecordHelp, &args))
+        return *done;
     QString error;
-    if (!args.Parse(argv, specs, &error))
-        return UsageError(cmd, error);
-    if (args.Has(QStringLiteral("help"))) {
-        PrintHelp(kSendRecordHelp, specs);
-        return ExitOk;
-    }
     if (args.Positional().size() != 1)
         return UsageError(cmd, args.Positional().isEmpty()
                                    ? QStringLiteral("HOST is needed")
@@ -149,13 +145,9 @@ int ListenRecords(const QStringList& argv) {
     };
     specs += NetworkOptions(false);
     cli::Args args;
+    if (const auto done = ParseCommand(cmd, argv, specs, kListenRecordsHelp, &args))
+        return *done;
     QString error;
-    if (!args.Parse(argv, specs, &error))
-        return UsageError(cmd, error);
-    if (args.Has(QStringLiteral("help"))) {
-        PrintHelp(kListenRecordsHelp, specs);
-        return ExitOk;
-    }
     if (!args.Positional().isEmpty())
         return UsageError(cmd, QStringLiteral("unexpected argument '%1'").arg(args.Positional().first()));
     qint64 count = 0;
