@@ -240,14 +240,14 @@ void TMainForm::BuildMenu() {
         return a;
     };
     OptionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
-    OptionsMenu->setObjectName(QStringLiteral("Options1"));
+    OptionsMenu->setObjectName(QStringLiteral("File1"));
     IsPopupMenu = makeAction(OptionsMenu, "IsPopupMenu", QStringLiteral("&Popup incoming messages"));
     IsPopupMenu->setCheckable(true);
     IsPopupMenu->setChecked(true);
     connect(IsPopupMenu, &QAction::triggered, this, &TMainForm::IsPopupMenuClick);
-    OptionsMenu->addSeparator();
+    OptionsMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
     LanguageMenu = OptionsMenu->addMenu(QStringLiteral("&Language"));
-    LanguageMenu->setObjectName(QStringLiteral("Language1"));
+    LanguageMenu->setObjectName(QStringLiteral("Language2"));
     Russian1 = makeAction(LanguageMenu, "Russian1", QStringLiteral("Russian"));
     English1 = makeAction(LanguageMenu, "English1", QStringLiteral("&English"));
     auto* languages = new QActionGroup(this);
@@ -256,21 +256,21 @@ void TMainForm::BuildMenu() {
         languages->addAction(a);
     }
     English1->setChecked(true);
-    OptionsMenu->addSeparator();
+    OptionsMenu->addSeparator()->setObjectName(QStringLiteral("N11"));
     ExitMenu = makeAction(OptionsMenu, "ExitMenu", QStringLiteral("E&xit"));
     ExitMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
     connect(ExitMenu, &QAction::triggered, this, &TMainForm::ExitMenuClick);
 
     EditMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
-    EditMenu->setObjectName(QStringLiteral("Edit1"));
+    EditMenu->setObjectName(QStringLiteral("Edit3"));
     Undo1 = makeAction(EditMenu, "Undo1", QStringLiteral("&Undo"));
-    EditCut1 = makeAction(EditMenu, "EditCut1", QStringLiteral("Cu&t"));
-    EditCopy1 = makeAction(EditMenu, "EditCopy1", QStringLiteral("&Copy"));
-    EditPaste1 = makeAction(EditMenu, "EditPaste1", QStringLiteral("&Paste"));
+    Cut2 = makeAction(EditMenu, "Cut2", QStringLiteral("Cu&t"));
+    Copy2 = makeAction(EditMenu, "Copy2", QStringLiteral("&Copy"));
+    Paste2 = makeAction(EditMenu, "Paste2", QStringLiteral("&Paste"));
     connect(Undo1, &QAction::triggered, Memo1, &QTextEdit::undo);
-    connect(EditCut1, &QAction::triggered, Memo1, &QTextEdit::cut);
-    connect(EditCopy1, &QAction::triggered, Memo1, &QTextEdit::copy);
-    connect(EditPaste1, &QAction::triggered, Memo1, &QTextEdit::paste);
+    connect(Cut2, &QAction::triggered, Memo1, &QTextEdit::cut);
+    connect(Copy2, &QAction::triggered, Memo1, &QTextEdit::copy);
+    connect(Paste2, &QAction::triggered, Memo1, &QTextEdit::paste);
 
     HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     HelpMenu->setObjectName(QStringLiteral("Help1"));

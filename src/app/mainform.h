@@ -98,9 +98,9 @@ public:
     QAction* ExitMenu = nullptr;
     QMenu* EditMenu = nullptr;
     QAction* Undo1 = nullptr;
-    QAction* EditCut1 = nullptr;
-    QAction* EditCopy1 = nullptr;
-    QAction* EditPaste1 = nullptr;
+    QAction* Cut2 = nullptr;
+    QAction* Copy2 = nullptr;
+    QAction* Paste2 = nullptr;
     QMenu* HelpMenu = nullptr;
     QAction* N2 = nullptr;
     // Components

@@ -30,15 +30,15 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
         layout->addWidget(box);
 
     auto* aliasRow = new QHBoxLayout;
-    Label1 = new QLabel(QStringLiteral("Alias:"), tabSheet);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label3 = new QLabel(QStringLiteral("Alias:"), tabSheet);
+    Label3->setObjectName(QStringLiteral("Label3"));
     AliasEdit = new QLineEdit(tabSheet);
     AliasEdit->setObjectName(QStringLiteral("AliasEdit"));
     AliasEdit->setAccessibleName(QStringLiteral("Alias"));
-    Label1->setBuddy(AliasEdit);
+    Label3->setBuddy(AliasEdit);
     ApplyBtn2 = new QPushButton(QStringLiteral("Apply new name"), tabSheet);
     ApplyBtn2->setObjectName(QStringLiteral("ApplyBtn2"));
-    aliasRow->addWidget(Label1);
+    aliasRow->addWidget(Label3);
     aliasRow->addWidget(AliasEdit, 1);
     aliasRow->addWidget(ApplyBtn2);
     layout->addLayout(aliasRow);

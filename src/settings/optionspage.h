@@ -23,7 +23,7 @@ public:
     QCheckBox* CheckBox3;  // "Message Box after successful sending"
     QCheckBox* CheckBox4;  // "Enable sound notification"
     QCheckBox* CheckBox5;  // "Clear message area after send"
-    QLabel* Label1;        // "Alias:"
+    QLabel* Label3;        // "Alias:"
     QLineEdit* AliasEdit;
     QPushButton* ApplyBtn2; // "Apply new name"
     QCheckBox* CheckBox6;  // "Auto Answer"
