@@ -35,6 +35,14 @@ int SendReport::Failures() const {
     return n;
 }
 
+QStringList SendReport::Missed() const {
+    QStringList out;
+    for (int i = 0; i < targets.size() && i < outcomes.size(); ++i)
+        if (outcomes[i] != DeliveryOutcome::Delivered)
+            out.append(targets[i].alias.isEmpty() ? targets[i].computer : targets[i].alias);
+    return out;
+}
+
 MessagingController::MessagingController(const MessagingControls& controls, HostContext& context,
                                          const LanguageState& language, const bool& onlineFlag,
                                          NetworkTree& tree, NetworkTreeView& treeView,
@@ -70,8 +78,10 @@ void MessagingController::ClearBtnClick() { c_.Memo1->clear(); }
 void MessagingController::SendBtnClick() {
     if (sending_ > 0)
         return; // one send at a time from the button; it runs in the background
-    // What the message is, is fixed now: handlers that run during the
-    // delivery may change the recipient, the alias or the editor.
+    // What the message is, and when it was sent, is fixed now: handlers that
+    // run during the delivery may change the recipient, the alias or the
+    // editor, and the confirmation box may stay open for any time.
+    const QDateTime sentAt = QDateTime::currentDateTime();
     const QString caption = c_.CompNameBtn->text();
     const QString alias = c_.AliasEdit->text();
     QString recipient;
@@ -85,56 +95,68 @@ void MessagingController::SendBtnClick() {
     }
     const SendReport report = SendToRecipients(alias, recipient, body);
     if (report.noComputers) {
-        // Nothing went anywhere: say so, and keep the text in the editor.
-        context_.dialogs->MessageBox(language_.Text(Strings::NotSent), MessageBoxTitle,
-                                     DialogService::Icon::Stop, DialogService::Ok);
+        // Nothing went anywhere: say why, and keep the text in the editor. A
+        // caption whose node is gone chooses nobody from now on.
+        context_.dialogs->MessageBox(FailureBoxText(language_, caption, report.nobodyWhy),
+                                     MessageBoxTitle, DialogService::Icon::Stop, DialogService::Ok);
+        if (report.nobodyWhy == SendFailure::NotInTree && c_.CompNameBtn->text() == caption)
+            treeView_.ResetRecipient();
         return;
     }
-    ReportFailures(report.outcomes);
-    if (c_.CheckBox3->isChecked() && report.AllDelivered())
+    ReportFailures(report.targets, report.outcomes);
+    const bool delivered = report.AllDelivered();
+    if (c_.CheckBox3->isChecked() && delivered)
         context_.dialogs->MessageBox(language_.Text(Strings::SentOk), MessageBoxTitle,
                                      DialogService::Icon::Information, DialogService::Ok);
-    outgoing_.AppendToStore(MessageHeader(language_, alias, caption, QDateTime::currentDateTime()),
-                            body);
-    // Text typed while the message was on its way is not cleared with it.
-    if (c_.CheckBox5->isChecked() && c_.Memo1->document()->revision() == revision)
+    QString header = MessageHeader(language_, alias, caption, sentAt);
+    if (!delivered)
+        header = NotDeliveredHeader(language_, header, report.Missed());
+    outgoing_.AppendToStore(header, body);
+    // Text typed while the message was on its way is not cleared with it, nor
+    // a message that someone did not get: it can go again as it is.
+    if (c_.CheckBox5->isChecked() && delivered && c_.Memo1->document()->revision() == revision)
         c_.Memo1->clear();
 }
 
-QStringList MessagingController::ChosenComputers() {
+QList<SendTarget> MessagingController::ChosenTargets(SendFailure& why) {
     if (c_.CompNameBtn->text() == language_.Text(Strings::All)) {
         // With nothing selected the first node is selected, without becoming
         // the recipient.
         treeView_.SelectedOrFirstNode();
-        return AllComputers(tree_);
+        why = SendFailure::NobodyListed;
+        return AllTargets(tree_);
     }
     const NetworkTree::Node* selected = treeView_.SelectedNode();
     if (!selected && treeView_.SelectNodeWithText(c_.CompNameBtn->text()))
         selected = treeView_.SelectedNode(); // the caption names a node nobody selected
     // A caption that names no node (its computer left, the tree was rebuilt)
     // reaches nobody rather than whoever happens to come first in the tree.
-    return ComputersOf(selected);
+    why = selected ? SendFailure::EmptyGroup : SendFailure::NotInTree;
+    return TargetsOf(selected);
 }
 
 SendReport MessagingController::SendToRecipients(const QString& alias, const QString& recipient,
                                                  const QByteArray& body) {
     SendReport report;
-    report.targets = ChosenComputers();
+    report.targets = ChosenTargets(report.nobodyWhy);
     report.noComputers = report.targets.isEmpty();
     if (report.noComputers)
         return report;
     const TMsg msg{ToAnsi(alias), ToAnsi(recipient), body, ToAnsi(c_.AliasEdit->text())};
     ++sending_;
-    report.outcomes = DeliverToAll(context_, report.targets, msg.Encode());
+    report.outcomes = DeliverToAll(context_, ComputersOf(report.targets), msg.Encode());
     --sending_;
     return report;
 }
 
-void MessagingController::ReportFailures(const QList<DeliveryOutcome>& outcomes) {
-    for (DeliveryOutcome outcome : outcomes)
-        if (outcome != DeliveryOutcome::Delivered)
-            context_.dialogs->MessageBox(language_.Text(Strings::NotSent), MessageBoxTitle,
-                                         DialogService::Icon::Stop, DialogService::Ok);
+void MessagingController::ReportFailures(const QList<SendTarget>& targets,
+                                         const QList<DeliveryOutcome>& outcomes) {
+    for (int i = 0; i < outcomes.size() && i < targets.size(); ++i)
+        if (outcomes[i] != DeliveryOutcome::Delivered)
+            context_.dialogs->MessageBox(
+                FailureBoxText(language_, FailureTarget(targets[i].computer, targets[i].alias),
+                               FailureOf(outcomes[i])),
+                MessageBoxTitle, DialogService::Icon::Stop, DialogService::Ok);
 }
 
 namespace {
@@ -158,8 +180,8 @@ void MessagingController::AutomaticAnswer(const QByteArray& sender, const QHostA
     const QString alias = c_.AliasEdit->text();
     // A sender that is not listed is answered where its message came from,
     // not whoever the recipient choice names at the moment.
-    const QStringList targets =
-        listed ? ComputersOf(treeView_.SelectedNode()) : QStringList{from.toString()};
+    const QList<SendTarget> targets = listed ? TargetsOf(treeView_.SelectedNode())
+                                             : QList<SendTarget>{{from.toString(), LastSender}};
     if (targets.isEmpty())
         return;
     if (answers_.size() >= MaxWaitingAnswers)
@@ -173,14 +195,14 @@ void MessagingController::StartNextAnswer() {
         return;
     const PendingAnswer next = answers_.front();
     answers_.pop_front();
-    answering_ = new DeliveryBatch(context_, next.targets, next.record, this);
-    connect(answering_, &DeliveryBatch::Finished, this, [this] {
+    answering_ = new DeliveryBatch(context_, ComputersOf(next.targets), next.record, this);
+    connect(answering_, &DeliveryBatch::Finished, this, [this, targets = next.targets] {
         DeliveryBatch* done = answering_;
         answering_ = nullptr;
         done->deleteLater();
         // The next answer starts before the boxes of this one are shown.
         QMetaObject::invokeMethod(this, &MessagingController::StartNextAnswer, Qt::QueuedConnection);
-        ReportFailures(done->Outcomes());
+        ReportFailures(targets, done->Outcomes());
     });
     answering_->Start();
 }

@@ -5,11 +5,15 @@
 //
 // Delivery is honest: a target counts only when it got the whole record;
 // "Message successfully sent!" appears only when every target got it, and
-// each target that did not gets its own "Message did not send!". Targets are
-// delivered to at the same time, each within the context's delivery time,
-// while the window keeps running.
+// each target that did not gets its own "Message did not send!" naming the
+// computer and why. The outgoing store files every message that went out,
+// with a header that names whoever did not get it. Targets are delivered to
+// at the same time, each within the context's delivery time, while the
+// window keeps running.
 #include "common/hostcontext.h"
 #include "messaging/messageclient.h"
+#include "messaging/recipients.h"
+#include "messaging/sendresult.h"
 #include "settings/stringtable.h"
 
 #include <QByteArray>
@@ -59,11 +63,14 @@ struct MessagingControls {
 
 // What one send did.
 struct SendReport {
-    QStringList targets;
+    QList<SendTarget> targets;
     QList<DeliveryOutcome> outcomes;
     bool noComputers = false; // the choice names no computer: nothing was sent
+    SendFailure nobodyWhy = SendFailure::NotInTree; // why, when noComputers
     int Failures() const;
     bool AllDelivered() const { return !targets.isEmpty() && Failures() == 0; }
+    // The aliases of the targets that did not get the message.
+    QStringList Missed() const;
 };
 
 class MessagingController : public QObject {
@@ -99,12 +106,12 @@ public:
 
 private:
     struct PendingAnswer {
-        QStringList targets;
+        QList<SendTarget> targets;
         QByteArray record;
     };
-    // The computers the recipient choice names now.
-    QStringList ChosenComputers();
-    void ReportFailures(const QList<DeliveryOutcome>& outcomes);
+    // The computers the recipient choice names now; when none, why.
+    QList<SendTarget> ChosenTargets(SendFailure& why);
+    void ReportFailures(const QList<SendTarget>& targets, const QList<DeliveryOutcome>& outcomes);
     void AutomaticAnswer(const QByteArray& sender, const QHostAddress& from);
     void StartNextAnswer();
 

@@ -2,24 +2,37 @@
 
 namespace corvane {
 
-QStringList ComputersOf(const NetworkTree::Node* chosen) {
-    QStringList out;
+namespace {
+SendTarget TargetOf(const NetworkTree::Node& node) {
+    return {node.Record()->ComputerName, node.Text()};
+}
+} // namespace
+
+QList<SendTarget> TargetsOf(const NetworkTree::Node* chosen) {
+    QList<SendTarget> out;
     if (!chosen)
         return out;
-    if (const ComputerRecord* record = chosen->Record()) {
-        out.append(record->ComputerName);
+    if (chosen->IsComputer()) {
+        out.append(TargetOf(*chosen));
         return out;
     }
     for (const auto& child : chosen->Children())
-        if (const ComputerRecord* record = child->Record())
-            out.append(record->ComputerName);
+        if (child->IsComputer())
+            out.append(TargetOf(*child));
     return out;
 }
 
-QStringList AllComputers(const NetworkTree& tree) {
-    QStringList out;
+QList<SendTarget> AllTargets(const NetworkTree& tree) {
+    QList<SendTarget> out;
     for (const NetworkTree::Node* node : tree.ComputerNodes())
-        out.append(node->Record()->ComputerName);
+        out.append(TargetOf(*node));
+    return out;
+}
+
+QStringList ComputersOf(const QList<SendTarget>& targets) {
+    QStringList out;
+    for (const SendTarget& t : targets)
+        out.append(t.computer);
     return out;
 }
 

@@ -4,11 +4,19 @@
 // order; everybody is every computer node of the tree.
 #include "presence/networktree.h"
 
+#include <QList>
 #include <QStringList>
 
 namespace corvane {
 
-QStringList ComputersOf(const NetworkTree::Node* chosen);
-QStringList AllComputers(const NetworkTree& tree);
+// One computer a message goes to, with the alias its node shows.
+struct SendTarget {
+    QString computer;
+    QString alias;
+};
+
+QList<SendTarget> TargetsOf(const NetworkTree::Node* chosen);
+QList<SendTarget> AllTargets(const NetworkTree& tree);
+QStringList ComputersOf(const QList<SendTarget>& targets);
 
 } // namespace corvane

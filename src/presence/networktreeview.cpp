@@ -258,6 +258,13 @@ void NetworkTreeView::ResetRecipient() {
     c_.SendBtn->setEnabled(false);
 }
 
+void NetworkTreeView::ResetRecipientIfGone() {
+    const QString caption = c_.CompNameBtn->text();
+    if (caption != language_.Text(Strings::SelectRecipient) &&
+        caption != language_.Text(Strings::All) && !tree_.FindFirstNode(caption))
+        ResetRecipient();
+}
+
 void NetworkTreeView::CompNameBtnClick() {
     QTreeWidget* view = c_.TreeView1;
     if (!c_.CompNameBtn->isChecked()) {

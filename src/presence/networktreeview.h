@@ -71,6 +71,7 @@ public:
 
     QString RecipientCaption() const override;
     void ResetRecipient() override;
+    void ResetRecipientIfGone() override;
 
     // The node of the tree's selected item, or null.
     const NetworkTree::Node* SelectedNode() const;

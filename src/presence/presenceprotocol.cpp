@@ -118,6 +118,8 @@ void PresenceProtocol::Reconcile() {
         ResetRecipientIf(node->Text());
         tree_.RemoveComputerNode(node);
     }
+    if (recipient_)
+        recipient_->ResetRecipientIfGone();
     if (changed)
         tree_.RequestRepaint();
 }

@@ -37,6 +37,9 @@ public:
     virtual QString RecipientCaption() const = 0;
     // No recipient chosen (string-table entry 0); sending is not possible.
     virtual void ResetRecipient() = 0;
+    // The same when the caption names a node that is no longer in the tree
+    // (after a rebuild its computer did not come back).
+    virtual void ResetRecipientIfGone() {}
 };
 
 class PresenceProtocol : public QObject {

@@ -10,6 +10,7 @@
 #include "messaging/messagelistener.h"
 #include "messaging/messagingcontroller.h"
 #include "messaging/popupform.h"
+#include "messaging/sendresult.h"
 #include "messaging/storepage.h"
 #include "messaging/tmsg.h"
 #include "presence/presencedirectory.h"
@@ -325,6 +326,134 @@ TEST(MessagingFlow, FailedTargetsAreToldOneByOneAndTheOthersStillReceive) {
     }
     ASSERT_TRUE(WaitUntil([&] { return Received(*office[0].Incoming, 1); }));
     EXPECT_EQ(office[0].Outgoing->Store().Count(), 1); // still filed
+}
+
+TEST(MessagingFlow, AMessageSomeoneMissedIsFiledSayingWhoAndWhy) {
+    Office office(3, {"Anna", "Boris", "Vera"});
+    office[2].MsgServer->Close(); // nothing listens on Vera's computer
+    office[0].Presence->Tree().FindComputerNode(QStringLiteral("Boris"))->Record()->ComputerName =
+        QStringLiteral("no-such-host.invalid");
+    office.computers[0]->context.resolver.Forget(QStringLiteral("no-such-host.invalid"));
+    office[0].Options->CheckBox5->setChecked(true);
+    struct Case {
+        const char* choose;
+        QStringList boxes;
+        const char* missed;
+    } cases[] = {
+        {"Vera", {"Message did not send!\nHOST3 (Vera): connection refused"}, "Vera"},
+        {nullptr,
+         {"Message did not send!\nno-such-host.invalid (Boris): unknown computer",
+          "Message did not send!\nHOST3 (Vera): connection refused"},
+         "Boris, Vera"},
+    };
+    int filed = 0;
+    for (const Case& c : cases) {
+        office.Dialogs(0).shown.clear();
+        if (c.choose)
+            office.Choose(0, QLatin1String(c.choose));
+        else
+            office.ChooseEverybody(0);
+        office.Write(0, QStringLiteral("text"));
+        office[0].SendBtn->click();
+        QStringList boxes;
+        for (const auto& box : office.Dialogs(0).shown)
+            boxes << box.text;
+        EXPECT_EQ(boxes, c.boxes) << c.missed;
+        // Filed, with a header that names whoever missed it; the text stays
+        // in the editor to go again.
+        ASSERT_EQ(office[0].Outgoing->Store().Count(), ++filed);
+        EXPECT_TRUE(
+            StoredHeader(*office[0].Outgoing, filed)
+                .endsWith(QStringLiteral(") — not delivered to ") + QLatin1String(c.missed)))
+            << StoredHeader(*office[0].Outgoing, filed).toStdString();
+        EXPECT_EQ(office[0].Memo1->toPlainText(), QStringLiteral("text"));
+    }
+    // Delivered to everybody it reached: filed as ever, and cleared.
+    office.Choose(0, QStringLiteral("Anna"));
+    office[0].SendBtn->click();
+    ASSERT_EQ(office[0].Outgoing->Store().Count(), ++filed);
+    EXPECT_TRUE(StoredHeader(*office[0].Outgoing, filed).endsWith(QLatin1Char(')')));
+    EXPECT_EQ(office[0].Memo1->toPlainText(), QString());
+}
+
+TEST(MessagingFlow, TheOutgoingTimeIsWhenTheMessageWasSent) {
+    Office office(2, {"Anna", "Boris"});
+    office.Choose(0, QStringLiteral("Boris"));
+    office.Write(0, QStringLiteral("now"));
+    const QDateTime clicked = QDateTime::currentDateTime();
+    QDateTime boxUp;
+    // The user reads the confirmation until the clock has gone on.
+    office.Dialogs(0).onShow = [&](const test::ShownBox&) {
+        boxUp = QDateTime::currentDateTime();
+        WaitUntil(
+            [&] {
+                return QDateTime::currentDateTime().toSecsSinceEpoch() > boxUp.toSecsSinceEpoch();
+            },
+            3000);
+    };
+    office[0].SendBtn->click();
+    ASSERT_TRUE(boxUp.isValid());
+    QStringList possible;
+    for (QDateTime t = clicked; t.toSecsSinceEpoch() <= boxUp.toSecsSinceEpoch(); t = t.addSecs(1))
+        possible << MessageHeader(office[0].Language, QStringLiteral("Anna"),
+                                  QStringLiteral("Boris"), t);
+    EXPECT_TRUE(possible.contains(StoredHeader(*office[0].Outgoing, 1)))
+        << StoredHeader(*office[0].Outgoing, 1).toStdString();
+}
+
+TEST(MessagingFlow, ARecipientWhoseNodeIsGoneIsNamedAndNoLongerChosen) {
+    Office office(2, {"Anna", "Boris"});
+    TMainForm& anna = office[0];
+    office.Choose(0, QStringLiteral("Boris"));
+    // Boris takes a new name; Anna's rebuilt tree lists him under it.
+    office[1].Options->AliasEdit->setText(QStringLiteral("Bob"));
+    anna.Presence->ApplyBtnClick();
+    ASSERT_TRUE(
+        WaitUntil([&] { return anna.Presence->Tree().FindComputerNode(QStringLiteral("Bob")); }));
+    ASSERT_EQ(anna.CompNameBtn->text(), QStringLiteral("Boris"));
+    office.Write(0, QStringLiteral("kept"));
+    anna.SendBtn->click();
+    ASSERT_EQ(office.Dialogs(0).shown.size(), 1u);
+    EXPECT_EQ(office.Dialogs(0).shown[0].text,
+              QStringLiteral("Message did not send!\nBoris: not in the network list"));
+    EXPECT_EQ(anna.CompNameBtn->text(), QStringLiteral("Select an Recipient"));
+    EXPECT_FALSE(anna.SendBtn->isEnabled());
+    EXPECT_EQ(anna.Memo1->toPlainText(), QStringLiteral("kept"));
+    EXPECT_EQ(anna.Outgoing->Store().Count(), 0);
+
+    // The sweep after a rebuild lets go of a caption whose node did not come back.
+    office.Choose(0, QStringLiteral("Bob"));
+    office[1].Options->AliasEdit->setText(QStringLiteral("Bobby"));
+    anna.Presence->ApplyBtnClick();
+    ASSERT_TRUE(
+        WaitUntil([&] { return anna.Presence->Tree().FindComputerNode(QStringLiteral("Bobby")); }));
+    anna.Presence->Protocol().PresenceSweep();
+    EXPECT_EQ(anna.CompNameBtn->text(), QStringLiteral("Select an Recipient"));
+    // A chosen group that is still there stays chosen.
+    office.Choose(0, QStringLiteral("General"));
+    anna.Presence->Protocol().PresenceSweep();
+    EXPECT_EQ(anna.CompNameBtn->text(), QStringLiteral("General"));
+}
+
+TEST(MessagingFlow, FailureTextsInBothLanguages) {
+    LanguageState english, russian;
+    russian.SetLanguage(Language::Russian);
+    const QString header = QStringLiteral("Message from Anna to ALL (7.12.26 9:05)");
+    EXPECT_EQ(NotDeliveredHeader(english, header, {"Boris", "Vera", "Boris"}),
+              header + QStringLiteral(" — not delivered to Boris, Vera"));
+    EXPECT_EQ(NotDeliveredHeader(russian, header, {"Boris"}),
+              header + QStringLiteral(" — не доставлено: Boris"));
+    EXPECT_EQ(FailureBoxText(russian, FailureTarget("BORIS", "Bob"),
+                             FailureOf(DeliveryOutcome::TimedOut)),
+              QStringLiteral("Не удалось отправить сообщение!\nBORIS (Bob): нет ответа"));
+    EXPECT_EQ(FailureTarget("BORIS", "boris"), QStringLiteral("BORIS"));
+    // Every failure has its own reason in each language.
+    for (Language language : {Language::English, Language::Russian}) {
+        QStringList reasons;
+        for (int f = int(SendFailure::NotInTree); f <= int(SendFailure::Broken); ++f)
+            reasons << FailureReason(language, SendFailure(f));
+        EXPECT_EQ(QSet<QString>(reasons.begin(), reasons.end()).size(), reasons.size());
+    }
 }
 
 TEST(MessagingFlow, EverybodyWithAnEmptyTreeSendsNothingAndKeepsTheText) {

@@ -37,7 +37,7 @@ QString ScriptedDialogService::SaveFileName(const QString& t, const QString& f, 
 int ScriptedDialogService::Count(const QString& text) const {
     int n = 0;
     for (const ShownBox& b : shown)
-        n += b.text == text;
+        n += b.text.section(QLatin1Char('\n'), 0, 0) == text;
     return n;
 }
 

@@ -39,6 +39,7 @@ public:
     QString OpenFileName(const QString& title, const QString& filter) override;
     QString SaveFileName(const QString& title, const QString& filter,
                          const QString& defaultSuffix) override;
+    // Boxes whose first line is this text.
     int Count(const QString& text) const;
 };
 
