@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 
+#include "chat/chatform.h"
 #include "common/dialogservice.h"
 #include "common/timedwait.h"
 #include "messaging/messagelistener.h"
@@ -26,6 +27,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -60,8 +62,10 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
         QWidget** page;
         const char* name;
         const char* caption;
-    } pages[] = {{&TabSheet1, "TabSheet1", "Compose"},  {&TabSheet2, "TabSheet2", "Incoming"},
-                 {&TabSheet3, "TabSheet3", "Outgoing"}, {&TabSheet4, "TabSheet4", "Groups"},
+    } pages[] = {{&TabSheet1, "TabSheet1", "Compose"},
+                 {&TabSheet2, "TabSheet2", "Incoming"},
+                 {&TabSheet3, "TabSheet3", "Outgoing"},
+                 {&TabSheet4, "TabSheet4", "Groups"},
                  {&TabSheet5, "TabSheet5", "Options"}};
     for (const auto& p : pages) {
         *p.page = new QWidget(PageControl1);
@@ -89,10 +93,11 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     TrayIcon1 = new QSystemTrayIcon(ImageList::ApplicationIcon(), this);
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
     TrayIcon1->setToolTip(TrayTip.left(63));
-    connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::DoubleClick)
-            RestoreApplication();
-    });
+    connect(TrayIcon1, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason r) {
+                if (r == QSystemTrayIcon::DoubleClick)
+                    RestoreApplication();
+            });
     if (HasTray())
         TrayIcon1->show();
     IcqSlot = new TmdSecureMail(Datagrams(), this);
@@ -102,19 +107,31 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
         PresenceControls{{TabSheet1, CompNameBtn, TreeView1, RadioGroup1Items, SendBtn,
                           ImageList1.Icon(ImageList::GroupImage),
                           ImageList1.Icon(ImageList::ComputerImage)},
-                         Toggle1, Options->ApplyBtn2, IcqSlot, RxTimerEvent1,
-                         [this] { return Alias(); }, [this] { Memo1Change(); }},
+                         Toggle1,
+                         Options->ApplyBtn2,
+                         IcqSlot,
+                         RxTimerEvent1,
+                         [this] { return Alias(); },
+                         [this] { Memo1Change(); }},
         PresenceState{Language, OnlineFlag, FirstTreeOpen}, context_, NetworkGroups);
     Incoming = new StorePage(TabSheet2, StoreKind::Incoming, context_, Language, this);
     Outgoing = new StorePage(TabSheet3, StoreKind::Outgoing, context_, Language, this);
     Messaging = new MessagingController(
         MessagingControls{PageControl1, TabSheet1, Memo1, CompNameBtn, RadioGroup1Items, SendBtn,
-                          ClearBtn, Options->AliasEdit, Options->CheckBox3,
-                          Options->CheckBox4, Options->CheckBox5, Options->CheckBox6,
-                          Options->RichEdit1, IsPopupMenu},
+                          ClearBtn, Options->AliasEdit, Options->CheckBox3, Options->CheckBox4,
+                          Options->CheckBox5, Options->CheckBox6, Options->RichEdit1, IsPopupMenu},
         context_, Language, OnlineFlag, Presence->Tree(), Presence->View(), *Incoming, *Outgoing,
         *MsgServer, [this] { Memo1Change(); }, [this] { RestoreApplication(); }, this);
     SendBtnClick = [this] { Messaging->SendBtnClick(); };
+    ChatForm = new TChatForm(context_, Language,
+                             ChatIcons{ImageList1.Icon(ImageList::ComputerImage),
+                                       ImageList1.Icon(2), ImageList1.Icon(3),
+                                       style()->standardIcon(QStyle::SP_DialogResetButton),
+                                       ImageList::ApplicationIcon()});
+    ChatWindowShow = [this] {
+        ChatForm->ShowChat();
+        ChatForm->Room().DispSysMessages = ChatForm->DispSysMenu->isChecked();
+    };
 
     qApp->installEventFilter(this);
     FormCreate();
@@ -122,6 +139,8 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
 
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
+    delete ChatForm; // with its private chats, before the network they use
+    ChatForm = nullptr;
     delete IcqSlot; // before the network it is attached to
     IcqSlot = nullptr;
     if (ownNetwork_ && context_.datagrams == ownNetwork_.get())
@@ -136,9 +155,13 @@ void TMainForm::FormCreate() {
     RxTimerEvent1->start();
 }
 
-QString TMainForm::Alias() const { return Options->AliasEdit->text(); }
+QString TMainForm::Alias() const {
+    return Options->AliasEdit->text();
+}
 
-bool TMainForm::HasTray() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool TMainForm::HasTray() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void TMainForm::BuildComposePage() {
     auto* page = new QVBoxLayout(TabSheet1);
@@ -241,7 +264,8 @@ void TMainForm::BuildMenu() {
     };
     OptionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
     OptionsMenu->setObjectName(QStringLiteral("File1"));
-    IsPopupMenu = makeAction(OptionsMenu, "IsPopupMenu", QStringLiteral("&Popup incoming messages"));
+    IsPopupMenu =
+        makeAction(OptionsMenu, "IsPopupMenu", QStringLiteral("&Popup incoming messages"));
     IsPopupMenu->setCheckable(true);
     IsPopupMenu->setChecked(true);
     connect(IsPopupMenu, &QAction::triggered, this, &TMainForm::IsPopupMenuClick);
@@ -335,12 +359,15 @@ bool TMainForm::FormCloseQuery() {
         return false;
     if (!sessionEnding_ && isActiveWindow() && Options->CheckBox1->isChecked()) {
         const auto answer = context_.dialogs->MessageBox(
-            QStringLiteral("Are you sure to quit?"), ApplicationTitle, DialogService::Icon::Question,
+            QStringLiteral("Are you sure to quit?"), ApplicationTitle,
+            DialogService::Icon::Question,
             DialogService::Yes | DialogService::No | DialogService::Cancel);
         if (answer != DialogService::Yes)
             return false;
     }
     closing_ = true;
+    // Open chats say goodbye like a normal close, so no member keeps them.
+    ChatForm->CloseForExit();
     SendDatagram(Datagrams(), QStringLiteral("*"), IcqSlot->Slot(),
                  OfflineNotifyDatagram(LocalComputerName(), Alias()));
     PumpMessagesFor(context_.timings.closeWaitMs);
@@ -369,9 +396,13 @@ void TMainForm::SessionClose() {
         close();
 }
 
-void TMainForm::ExitMenuClick() { close(); }
+void TMainForm::ExitMenuClick() {
+    close();
+}
 
-void TMainForm::CloseBtnClick() { HideToTray(); }
+void TMainForm::CloseBtnClick() {
+    HideToTray();
+}
 
 void TMainForm::ChatBtnClick() {
     if (ChatWindowShow)

@@ -35,6 +35,7 @@ class OptionsPage;
 class MessagingController;
 class PresenceDirectory;
 class StorePage;
+class TChatForm;
 class TmdSecureMail;
 
 // Start-up cannot go on (the message port is taken): the program ends.
@@ -119,6 +120,8 @@ public:
     StorePage* Incoming = nullptr;
     StorePage* Outgoing = nullptr;
     MessagingController* Messaging = nullptr;
+    // The chat room, created hidden (src/chat); it opens the private chats.
+    TChatForm* ChatForm = nullptr;
 
     // Handlers
     void AppActivate();

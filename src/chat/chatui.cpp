@@ -1,0 +1,88 @@
+#include "chat/chatui.h"
+
+#include "chat/chatdatagrams.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QToolButton>
+
+namespace corvane {
+namespace {
+// Lines written since the area was last emptied; the first goes into the
+// empty first paragraph.
+const char* const kLinesWritten = "chatLinesWritten";
+} // namespace
+
+void ApplyChatCaptions(QWidget* window, const QList<ChatCaption>& table, Language language) {
+    for (const ChatCaption& row : table) {
+        QObject* object = window->findChild<QObject*>(row.componentName);
+        const QString caption = row.Caption(language);
+        const QString hint = row.Hint(language);
+        if (auto* action = qobject_cast<QAction*>(object)) {
+            action->setText(caption);
+            action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
+        } else if (auto* menu = qobject_cast<QMenu*>(object)) {
+            menu->setTitle(caption);
+            menu->menuAction()->setText(caption);
+        } else if (auto* label = qobject_cast<QLabel*>(object)) {
+            label->setText(caption);
+            label->setToolTip(hint);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(object)) {
+            button->setText(caption);
+            button->setToolTip(hint);
+            button->setAccessibleName(
+                caption.isEmpty() ? hint : QString(caption).remove(QLatin1Char('&')));
+        }
+    }
+}
+
+void SetUpChatTextArea(QTextEdit* memo) {
+    memo->setAcceptRichText(false);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->document()->setMaximumBlockCount(ChatBounds::MaxTextLines);
+    QObject::connect(memo, &QTextEdit::textChanged, memo, [memo] {
+        QScrollBar* bar = memo->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    });
+}
+
+void AppendChatLine(QTextEdit* memo, const QString& text, const QColor& colour) {
+    QTextDocument* doc = memo->document();
+    const int written = memo->property(kLinesWritten).toInt();
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::End);
+    if (written > 0 || !doc->isEmpty())
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    QTextCharFormat format;
+    if (colour.isValid())
+        format.setForeground(colour);
+    cursor.insertText(text, format);
+    memo->setProperty(kLinesWritten, written + 1);
+    cursor.movePosition(QTextCursor::End);
+    cursor.setCharFormat(QTextCharFormat());
+    memo->setTextCursor(cursor);
+    memo->setCurrentCharFormat(QTextCharFormat());
+}
+
+void ClearChatText(QTextEdit* memo) {
+    memo->clear();
+    memo->setCurrentCharFormat(QTextCharFormat());
+    memo->setProperty(kLinesWritten, 0);
+}
+
+QToolButton* MakeChatToolButton(QWidget* parent, const char* name, const QIcon& icon) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(icon);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+} // namespace corvane
