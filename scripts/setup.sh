@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libfuzzer-14-dev
   iproute2 procps util-linux python3
+  xvfb xdotool
   sox
 )
 missing=()

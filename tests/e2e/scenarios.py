@@ -18,6 +18,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bed  # noqa: E402
+import chatscenario  # noqa: E402
 
 PRESENCE = "CORVANE3"
 ENDPOINT_LINE = r"^corvane: datagrams on 0\.0\.0\.0:37139, broadcasts to .*198\.18\.0\.255"
@@ -40,9 +41,9 @@ class Tools:
         self.send = send
 
 
-def start_copy(b, tools, n, label="corvane"):
+def start_copy(b, tools, n, label="corvane", env=None):
     """Starts a copy on host n and waits until it answers second starts."""
-    proc = b.start(n, [tools.corvane], label)
+    proc = b.start(n, [tools.corvane], label, env)
     socket = os.path.join(b.host(n).runtime, "CORVANE3.socket")
     bed.wait_until(lambda: os.path.exists(socket) or not proc.running(), T,
                    what="single-instance socket of %s on host%d" % (label, n))
@@ -463,6 +464,13 @@ def scenario_send(b, tools):
     expect(c1.running(), "host1's copy ended after receiving records:%s" % c1.tail())
 
 
+def scenario_chat(b, tools):
+    chatscenario.scenario_chat(b, tools, sys.modules[__name__])
+
+
+scenario_chat.__doc__ = chatscenario.scenario_chat.__doc__
+
+
 SCENARIOS = {
     "second_start": (2, scenario_second_start),
     "restart_after_crash": (1, scenario_restart_after_crash),
@@ -475,6 +483,7 @@ SCENARIOS = {
     "bad_packets": (2, scenario_bad_packets),
     "flood": (2, scenario_flood),
     "send": (3, scenario_send),
+    "chat": (3, scenario_chat),
 }
 
 
