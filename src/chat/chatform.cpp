@@ -212,8 +212,11 @@ void TChatForm::ShowChat() {
         show();
     raise();
     activateWindow();
-    if (hidden)
-        FormShow();
+    if (!hidden)
+        return;
+    if (RestoreFormSettings)
+        RestoreFormSettings(this);
+    FormShow();
 }
 
 void TChatForm::FormShow() {
@@ -236,8 +239,11 @@ void TChatForm::FormClose() {
 }
 
 void TChatForm::closeEvent(QCloseEvent* event) {
-    if (isVisible())
+    if (isVisible()) {
         RunHandler(context_, [this] { FormClose(); });
+        if (SaveFormSettings)
+            SaveFormSettings(this);
+    }
     event->accept();
 }
 
@@ -267,6 +273,10 @@ TPrivateChatForm* TChatForm::OpenPrivateChat(const PrivateChatStart& start) {
         context_, start, mainLanguage_.Current(), captionLanguage, [this] { return Edit2->text(); },
         icons_);
     privateChats_.append(chat);
+    chat->RestoreFormSettings = RestoreFormSettings;
+    chat->SaveFormSettings = SaveFormSettings;
+    if (RestoreFormSettings)
+        RestoreFormSettings(chat);
     chat->show();
     chat->FormShow();
     return chat;

@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -54,6 +55,12 @@ public:
     QList<TPrivateChatForm*> PrivateChats() const;
     // Opens a private chat window (either side); none beyond the bound.
     TPrivateChatForm* OpenPrivateChat(const PrivateChatStart& start);
+
+    // The settings store of the room and of each private chat window:
+    // restored when a window is shown (before its opening steps), saved when
+    // it closes. Set by whoever keeps the settings.
+    std::function<void(QWidget* window)> RestoreFormSettings;
+    std::function<void(QWidget* window)> SaveFormSettings;
 
     // The width of the member panel (stored with the window's settings).
     int Panel3Width() const;

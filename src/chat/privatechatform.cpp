@@ -89,6 +89,8 @@ void TPrivateChatForm::FormClose() {
 
 void TPrivateChatForm::closeEvent(QCloseEvent* event) {
     RunHandler(context_, [this] { FormClose(); });
+    if (SaveFormSettings)
+        SaveFormSettings(this);
     event->accept();
 }
 

@@ -43,6 +43,10 @@ public:
     void BeepBtnClick();
     void ClearBtnClick();
 
+    // The settings store (see TChatForm): saved when the window closes.
+    std::function<void(QWidget* window)> RestoreFormSettings;
+    std::function<void(QWidget* window)> SaveFormSettings;
+
     QToolBar* ToolBar1 = nullptr;
     QToolButton* BeepBtn = nullptr;
     QToolButton* ClearBtn = nullptr;

@@ -198,8 +198,12 @@ TEST_F(ChatWindowTest, SavingClearingAndLeaving) {
 
 TEST_F(ChatWindowTest, EveryControlIsNamedAndTheLanguageComesFromTheMainWindow) {
     Make(2);
+    QStringList stored; // what the settings store was asked to do, in order
+    Chat(0).RestoreFormSettings = [&](QWidget* w) { stored << "restore " + w->objectName(); };
+    Chat(0).SaveFormSettings = [&](QWidget* w) { stored << "save " + w->objectName(); };
     forms[0]->Language.SetLanguage(Language::Russian);
     forms[0]->ChatBtn->click();
+    forms[0]->ChatBtn->click(); // already shown: nothing restored again
     forms[1]->ChatBtn->click();
     ASSERT_TRUE(Lists(0, {"HOST1", "HOST2"}));
     EXPECT_EQ(Chat(0).windowTitle(), QStringLiteral("Разговор"));
@@ -232,4 +236,10 @@ TEST_F(ChatWindowTest, EveryControlIsNamedAndTheLanguageComesFromTheMainWindow) 
     EXPECT_TRUE(Chat(0).isVisible());
     Chat(0).OnTopMenu->trigger();
     EXPECT_FALSE(Chat(0).windowFlags() & Qt::WindowStaysOnTopHint);
+
+    mine->close();
+    Chat(0).Exit1->trigger();
+    EXPECT_FALSE(Chat(0).isVisible());
+    EXPECT_EQ(stored, QStringList({"restore TChatForm", "restore TPrivateChatForm",
+                                   "save TPrivateChatForm", "save TChatForm"}));
 }
