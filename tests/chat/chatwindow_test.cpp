@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -242,4 +243,31 @@ TEST_F(ChatWindowTest, EveryControlIsNamedAndTheLanguageComesFromTheMainWindow) 
     EXPECT_FALSE(Chat(0).isVisible());
     EXPECT_EQ(stored, QStringList({"restore TChatForm", "restore TPrivateChatForm",
                                    "save TPrivateChatForm", "save TChatForm"}));
+}
+
+TEST_F(ChatWindowTest, FloodsOfLinesAndRequestsStayBounded) {
+    Make(1);
+    forms[0]->ChatBtn->click();
+    ChatRoom& room = Chat(0).Room();
+    const int lines = ChatBounds::MaxTextLines + 50;
+    for (int i = 0; i < lines; ++i)
+        room.Slot1MessageAvail(ChatUserMessageSentDatagram("X", QString::number(i)));
+    // The oldest lines went; the newest is last and in view.
+    QTextDocument* doc = Chat(0).Memo1->document();
+    EXPECT_EQ(doc->blockCount(), ChatBounds::MaxTextLines);
+    EXPECT_EQ(doc->lastBlock().text(), QStringLiteral("X> %1").arg(lines - 1));
+    EXPECT_EQ(Chat(0).Memo1->verticalScrollBar()->value(),
+              Chat(0).Memo1->verticalScrollBar()->maximum());
+
+    // Requests for private chats open windows up to a bound, each on its slot.
+    for (int i = 0; i < ChatBounds::MaxPrivateChats + 5; ++i)
+        room.Slot1MessageAvail(
+            ChatRequestToPrivateDatagram("X", "NOWHERE", QString::number(1000 + i)));
+    EXPECT_EQ(Chat(0).PrivateChats().size(), ChatBounds::MaxPrivateChats);
+    // A request naming a slot that is taken opens a window that cannot send.
+    Chat(0).PrivateChats().first()->close();
+    room.Slot1MessageAvail(ChatRequestToPrivateDatagram("X", "NOWHERE", "1001"));
+    TPrivateChatForm* deaf = Chat(0).PrivateChats().last();
+    EXPECT_EQ(deaf->SlotName(), "1001");
+    EXPECT_FALSE(deaf->Chat().IsOpen());
 }
