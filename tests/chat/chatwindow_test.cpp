@@ -7,6 +7,7 @@
 #include "chat/privatechatform.h"
 #include "settings/optionspage.h"
 #include "support/testcontext.h"
+#include "transport/mailslot.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -270,4 +271,24 @@ TEST_F(ChatWindowTest, FloodsOfLinesAndRequestsStayBounded) {
     TPrivateChatForm* deaf = Chat(0).PrivateChats().last();
     EXPECT_EQ(deaf->SlotName(), "1001");
     EXPECT_FALSE(deaf->Chat().IsOpen());
+}
+
+TEST_F(ChatWindowTest, ARoomThatCannotListenShowsTheErrorAndAnnouncesNothing) {
+    Make(2);
+    TmdSecureMail taken(*computers[0]->context.datagrams);
+    taken.SetSlot(QStringLiteral("CHATSLOT3"));
+    taken.Open();
+    forms[1]->ChatBtn->click();
+    ASSERT_TRUE(Lists(1, {"HOST2"}));
+    forms[0]->ChatBtn->click();
+    EXPECT_TRUE(Chat(0).isVisible());
+    EXPECT_FALSE(Chat(0).Room().IsOpen());
+    ASSERT_EQ(computers[0]->dialogs.shown.size(), 1u);
+    EXPECT_EQ(computers[0]->dialogs.shown[0].text, "Mailslot allready exists.");
+    EXPECT_EQ(computers[0]->dialogs.shown[0].icon, DialogService::Icon::Stop);
+    Chat(0).close();
+    Type(Chat(1).Edit1, "marker");
+    ASSERT_TRUE(Shows(Chat(1).Memo1, "HOST2> marker"));
+    EXPECT_EQ(Members(1), QStringList({"HOST2"}));
+    EXPECT_FALSE(Lines(Chat(1).Memo1).contains("USER \"HOST1\" HAS LEFT THE CHAT."));
 }
