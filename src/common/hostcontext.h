@@ -32,14 +32,15 @@ struct NetworkSettings {
 
 // Waits and intervals of the program; tests shorten them.
 struct Timings {
-    int presenceFirstMs = 1000;      // presence timer interval at creation
-    int presenceIntervalMs = 20000;  // interval after the first sweep
-    int openWaitMs = 500;            // wait after the first request
-    int closeWaitMs = 100;           // wait after the departure notice
-    int keepAliveMs = 1000;          // tray keep-alive
-    int userInfoWaitMs = 500;        // wait for the User Information connection
-    int deliveryTimeoutMs = 5000;    // one message target, connect to close
-    int receiveIdleMs = 60000;       // an incoming connection without data
+    int presenceFirstMs = 1000;     // presence timer interval at creation
+    int presenceIntervalMs = 20000; // interval after the first sweep
+    int openWaitMs = 500;           // wait after the first request
+    int closeWaitMs = 100;          // wait after the departure notice
+    int keepAliveMs = 1000;         // tray keep-alive
+    int userInfoWaitMs = 500;       // wait for the User Information connection
+    int deliveryTimeoutMs = 5000;   // one message target, connect to close
+    int receiveIdleMs = 60000;      // an incoming connection without data
+    int receiveRecordMs = 60000;    // a whole incoming record, from its connection
 };
 
 class HostContext {
@@ -53,9 +54,9 @@ public:
 
     NetworkSettings network;
     Timings timings;
-    QString configDir;  // settings.ini lives here
-    QString workDir;    // address-book files and sounds by bare name
-    QString dataDir;    // installed data (sounds)
+    QString configDir; // settings.ini lives here
+    QString workDir;   // address-book files and sounds by bare name
+    QString dataDir;   // installed data (sounds)
     QString instanceName = QStringLiteral("CORVANE3");
 
     DialogService* dialogs = nullptr;

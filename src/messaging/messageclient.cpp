@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QHostInfo>
+#include <cerrno>
 #include <memory>
 #include <vector>
 
@@ -13,39 +14,48 @@ MessageClient::MessageClient(HostContext& context, QString host, QByteArray reco
     connect(&deadline_, &QTimer::timeout, this, [this] {
         Finish(DeliveryOutcome::TimedOut, QStringLiteral("no answer from %1").arg(host_));
     });
-    connect(&socket_, &QTcpSocket::connected, this, [this] {
-        if (socket_.write(record_) != record_.size())
-            Finish(DeliveryOutcome::Failed, socket_.errorString());
+    connect(&socket_, &TcpStream::Connected, this, [this] { socket_.Write(record_); });
+    connect(&socket_, &TcpStream::AllWritten, this, [this] {
+        // The whole record is out: say so, and wait for the receiver's close.
+        socket_.ShutdownWrite();
+        halfClosed_ = true;
+        socket_.SetReading(true);
     });
-    connect(&socket_, &QTcpSocket::bytesWritten, this, [this](qint64 n) {
-        written_ += n;
-        if (written_ >= record_.size())
-            socket_.disconnectFromHost(); // the peer takes the record at the close
+    connect(&socket_, &TcpStream::ReadyRead, this, &MessageClient::ReadAnswer);
+    connect(&socket_, &TcpStream::Failed, this, [this] {
+        Finish(socket_.ErrorNumber() == ECONNREFUSED ? DeliveryOutcome::Refused
+                                                     : DeliveryOutcome::Failed,
+               socket_.ErrorText());
     });
-    connect(&socket_, &QTcpSocket::disconnected, this, [this] {
-        if (written_ >= record_.size() && socket_.bytesToWrite() == 0)
-            Finish(DeliveryOutcome::Delivered);
-        else
-            Finish(DeliveryOutcome::Failed, QStringLiteral("connection closed early"));
-    });
-    connect(&socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        if (outcome_ != DeliveryOutcome::Pending)
+}
+
+void MessageClient::ReadAnswer() {
+    // The receiver writes nothing; whatever comes is read and dropped.
+    QByteArray scratch;
+    for (int i = 0; i < 16; ++i) {
+        scratch.clear();
+        switch (socket_.ReadSome(&scratch, 4096)) {
+        case TcpStream::Read::Data:
+            continue;
+        case TcpStream::Read::WouldBlock:
             return;
-        if (e == QAbstractSocket::RemoteHostClosedError && written_ >= record_.size() &&
-            socket_.bytesToWrite() == 0) {
-            Finish(DeliveryOutcome::Delivered);
+        case TcpStream::Read::End:
+            if (halfClosed_) {
+                Finish(DeliveryOutcome::Delivered);
+            } else {
+                Finish(DeliveryOutcome::Failed, QStringLiteral("connection closed early"));
+            }
+            return;
+        case TcpStream::Read::Error:
+            Finish(DeliveryOutcome::Failed, socket_.ErrorText());
             return;
         }
-        Finish(e == QAbstractSocket::ConnectionRefusedError ? DeliveryOutcome::Refused
-                                                            : DeliveryOutcome::Failed,
-               socket_.errorString());
-    });
+    }
 }
 
 MessageClient::~MessageClient() {
     if (lookupId_ >= 0)
         QHostInfo::abortHostLookup(lookupId_);
-    socket_.abort();
 }
 
 void MessageClient::Start() {
@@ -84,10 +94,8 @@ void MessageClient::Connect(const QHostAddress& address) {
         Finish(DeliveryOutcome::Unresolved, QStringLiteral("unknown computer %1").arg(host_));
         return;
     }
-    const QHostAddress& local = context_.network.bindAddress;
-    if (local != QHostAddress(QHostAddress::AnyIPv4) && local != QHostAddress(QHostAddress::Any))
-        socket_.bind(local, 0);
-    socket_.connectToHost(address, context_.network.messagePort);
+    if (!socket_.ConnectTo(context_.network.bindAddress, address, context_.network.messagePort))
+        Finish(DeliveryOutcome::Failed, socket_.ErrorText());
 }
 
 void MessageClient::Finish(DeliveryOutcome outcome, const QString& error) {
@@ -96,8 +104,10 @@ void MessageClient::Finish(DeliveryOutcome outcome, const QString& error) {
     outcome_ = outcome;
     error_ = error;
     deadline_.stop();
-    if (outcome != DeliveryOutcome::Delivered)
-        socket_.abort();
+    if (outcome == DeliveryOutcome::Delivered)
+        socket_.Close();
+    else
+        socket_.Reset();
     Q_EMIT Finished(outcome);
 }
 

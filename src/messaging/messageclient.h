@@ -1,9 +1,13 @@
 #pragma once
 // Delivers one message record to one computer's message port and learns the
-// real outcome: the record counts as delivered only when the connection was
-// established and every byte was written before the close. A target that does
-// not answer within the context's delivery time is a failure.
+// real outcome. The sender writes the record and half-closes its side; the
+// receiver closes its side only once the record is filed, and resets a
+// connection it will not file. So the record counts as delivered only when
+// the receiver's orderly close arrives; a refusal, a reset, or no close
+// within the context's delivery time is a failure (and the connection is
+// reset, so a receiver that was still waiting files nothing of it).
 #include "common/hostcontext.h"
+#include "messaging/tcpstream.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -11,7 +15,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QTcpSocket>
 #include <QTimer>
 #include <memory>
 #include <vector>
@@ -37,14 +40,15 @@ Q_SIGNALS:
 
 private:
     void Connect(const QHostAddress& address);
+    void ReadAnswer();
     void Finish(DeliveryOutcome outcome, const QString& error = {});
 
     HostContext& context_;
     QString host_;
     QByteArray record_;
-    QTcpSocket socket_;
+    TcpStream socket_;
     QTimer deadline_;
-    qint64 written_ = 0;
+    bool halfClosed_ = false;
     int lookupId_ = -1;
     DeliveryOutcome outcome_ = DeliveryOutcome::Pending;
     QString error_;

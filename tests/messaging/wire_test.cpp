@@ -2,6 +2,7 @@
 #include "common/timedwait.h"
 #include "messaging/messageclient.h"
 #include "messaging/messagelistener.h"
+#include "messaging/tcpstream.h"
 #include "messaging/tmsg.h"
 #include "support/testcontext.h"
 
@@ -15,7 +16,8 @@ using corvane::test::WaitUntil;
 
 TEST(TMsgRecord, FourFieldsJoinedBySeparators) {
     const TMsg m{"Anna", "*", "{\\rtf1 hi}", "Anna"};
-    EXPECT_EQ(m.Encode(), QByteArray("Anna\xA9\xA9\xA9*\xA9\xA9\xA9{\\rtf1 hi}\xA9\xA9\xA9" "Anna"));
+    EXPECT_EQ(m.Encode(), QByteArray("Anna\xA9\xA9\xA9*\xA9\xA9\xA9{\\rtf1 hi}\xA9\xA9\xA9"
+                                     "Anna"));
     const TMsg back = TMsg::Decode(m.Encode());
     EXPECT_EQ(back.Sender, "Anna");
     EXPECT_EQ(back.Recipient, "*");
@@ -91,26 +93,171 @@ TEST(MessageWire, ARecordOverTheLimitIsDroppedWhole) {
     socket.connectToHost(c[1]->context.network.bindAddress, c[1]->context.network.messagePort);
     ASSERT_TRUE(WaitUntil([&] { return socket.state() == QAbstractSocket::ConnectedState; }));
     socket.write(QByteArray(MessageListener::MaxRecordBytes + 1, 'x'));
-    ASSERT_TRUE(WaitUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 20000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 20000));
     PumpMessagesFor(50);
     EXPECT_TRUE(r.records.isEmpty());
 }
 
-TEST(MessageWire, ConnectionsBeyondTheLimitAreClosed) {
+namespace {
+// A raw connection to a listener from a given address.
+std::unique_ptr<TcpStream> Open(const QHostAddress& from, const HostContext& to) {
+    auto s = std::make_unique<TcpStream>();
+    bool connected = false;
+    QObject::connect(s.get(), &TcpStream::Connected, [&] { connected = true; });
+    EXPECT_TRUE(s->ConnectTo(from, to.network.bindAddress, to.network.messagePort));
+    EXPECT_TRUE(WaitUntil([&] { return connected; }));
+    QObject::disconnect(s.get(), &TcpStream::Connected, nullptr, nullptr);
+    return s;
+}
+
+DeliveryOutcome DeliverOne(HostContext& from, const HostContext& to, const QByteArray& record) {
+    return DeliverToAll(from, {to.network.bindAddress.toString()}, record).value(0);
+}
+
+const QByteArray Hello = TMsg{"Anna", "Bob", "{\\rtf1 hi}", "Anna"}.Encode();
+} // namespace
+
+TEST(MessageWire, SlotsBeyondTheLimitsFailAtTheSenderAndFileNothing) {
+    auto c = MakeComputers(2);
+    HostContext& me = c[0]->context;
+    me.timings.deliveryTimeoutMs = 300;
+    Receiver r(c[1]->context);
+
+    // One address holds its eight slots; its next connection is refused at
+    // once, while another address still gets through.
+    std::vector<std::unique_ptr<TcpStream>> held;
+    for (int i = 0; i < MessageListener::MaxConnectionsPerAddress; ++i)
+        held.push_back(Open(me.network.bindAddress, c[1]->context));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return r.listener.OpenConnections() == MessageListener::MaxConnectionsPerAddress; }));
+    const DeliveryOutcome sameHost = DeliverOne(me, c[1]->context, Hello);
+    EXPECT_TRUE(sameHost == DeliveryOutcome::Failed || sameHost == DeliveryOutcome::Refused);
+    HostContext other;
+    other.network.bindAddress = test::LoopbackAddress(40);
+    EXPECT_EQ(DeliverOne(other, c[1]->context, Hello), DeliveryOutcome::Delivered);
+
+    // Every slot held, by enough addresses: a sender waits in the listen
+    // queue, runs out of time, and is told so; nothing of it is filed, also
+    // not when a slot frees up later.
+    for (int host = 41; int(held.size()) < MessageListener::MaxConnections; ++host)
+        for (int i = 0; i < MessageListener::MaxConnectionsPerAddress; ++i)
+            held.push_back(Open(test::LoopbackAddress(host), c[1]->context));
+    ASSERT_TRUE(
+        WaitUntil([&] { return r.listener.OpenConnections() == MessageListener::MaxConnections; }));
+    other.timings.deliveryTimeoutMs = 300;
+    EXPECT_EQ(DeliverOne(other, c[1]->context, Hello), DeliveryOutcome::TimedOut);
+    held.back()->Close(); // an empty connection: nothing to file, its slot frees
+    other.timings.deliveryTimeoutMs = 5000;
+    EXPECT_EQ(DeliverOne(other, c[1]->context, Hello), DeliveryOutcome::Delivered);
+    PumpMessagesFor(50);
+    EXPECT_EQ(r.records.size(), 2); // the two that were told "delivered"
+}
+
+TEST(MessageWire, OnlyARecordEndedInOrderIsFiled) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool reset; // reset instead of the orderly end
+        bool filed;
+    };
+    const Case cases[] = {
+        {"whole record, orderly end", Hello, false, true},
+        {"half a record, reset", Hello.left(7), true, false},
+        {"garbage, reset", QByteArray(5000, '\xA9'), true, false},
+        {"nothing, orderly end", {}, false, false},
+    };
     auto c = MakeComputers(2);
     Receiver r(c[1]->context);
-    std::vector<std::unique_ptr<QTcpSocket>> sockets;
-    for (int i = 0; i < MessageListener::MaxConnections + 3; ++i) {
-        sockets.push_back(std::make_unique<QTcpSocket>());
-        sockets.back()->connectToHost(c[1]->context.network.bindAddress,
-                                      c[1]->context.network.messagePort);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        r.records.clear();
+        auto s = Open(c[0]->context.network.bindAddress, c[1]->context);
+        bool written = k.bytes.isEmpty();
+        QObject::connect(s.get(), &TcpStream::AllWritten, [&] { written = true; });
+        s->Write(k.bytes);
+        ASSERT_TRUE(WaitUntil([&] { return written; }));
+        PumpMessagesFor(20);
+        if (k.reset)
+            s->Reset();
+        else
+            s->ShutdownWrite();
+        ASSERT_TRUE(WaitUntil([&] { return r.listener.OpenConnections() == 0; }));
+        EXPECT_EQ(r.records.size(), k.filed ? 1 : 0);
     }
-    ASSERT_TRUE(WaitUntil([&] {
-        int closed = 0;
-        for (auto& s : sockets)
-            closed += s->state() == QAbstractSocket::UnconnectedState;
-        return closed == 3 && r.listener.OpenConnections() == MessageListener::MaxConnections;
-    }));
+}
+
+TEST(MessageWire, TheSenderCountsDeliveredOnlyOnceTheReceiverFiledIt) {
+    auto c = MakeComputers(2);
+    HostContext& me = c[0]->context;
+    MessageListener listener(c[1]->context);
+    ASSERT_TRUE(listener.Listen());
+    bool refuse = false;
+    MessageClient* client = nullptr;
+    QList<DeliveryOutcome> seenWhileFiling;
+    QObject::connect(&listener, &MessageListener::RecordArrived, [&] {
+        PumpMessagesFor(100); // the sender waits meanwhile
+        seenWhileFiling << client->Outcome();
+        if (refuse)
+            listener.RefuseCurrent();
+    });
+    for (bool r : {false, true}) {
+        refuse = r;
+        MessageClient one(me, c[1]->context.network.bindAddress.toString(), Hello);
+        client = &one;
+        one.Start();
+        ASSERT_TRUE(WaitUntil([&] { return one.Outcome() != DeliveryOutcome::Pending; }));
+        EXPECT_EQ(one.Outcome(), r ? DeliveryOutcome::Failed : DeliveryOutcome::Delivered);
+    }
+    EXPECT_EQ(seenWhileFiling,
+              (QList<DeliveryOutcome>{DeliveryOutcome::Pending, DeliveryOutcome::Pending}));
+}
+
+TEST(MessageWire, ARecordMustEndWithinTheRecordTime) {
+    auto c = MakeComputers(2);
+    c[1]->context.timings.receiveRecordMs = 300;
+    Receiver r(c[1]->context);
+    auto s = Open(c[0]->context.network.bindAddress, c[1]->context);
+    // A byte now and then keeps the idle time from running out, not the
+    // record time.
+    for (int i = 0; i < 100 && r.listener.OpenConnections() > 0; ++i) {
+        s->Write("x");
+        PumpMessagesFor(20);
+    }
+    EXPECT_EQ(r.listener.OpenConnections(), 0);
+    s->ShutdownWrite();
+    PumpMessagesFor(50);
+    EXPECT_TRUE(r.records.isEmpty());
+}
+
+TEST(MessageWire, RecordsAreHandedOnOneAtATimeInTheOrderTheyEnded) {
+    auto c = MakeComputers(2);
+    Receiver r(c[1]->context);
+    constexpr int N = 5;
+    std::vector<std::unique_ptr<TcpStream>> senders;
+    for (int i = 0; i < N; ++i) {
+        senders.push_back(Open(test::LoopbackAddress(60 + i), c[1]->context));
+        senders.back()->Write(TMsg{"S", "R", QByteArray::number(i), "S"}.Encode());
+    }
+    int depth = 0, deepest = 0;
+    QObject::connect(&r.listener, &MessageListener::RecordArrived, [&] {
+        deepest = std::max(deepest, ++depth);
+        if (r.records.size() == 1) {
+            // While the first is handled, the others end, last one first.
+            for (int i = N - 1; i >= 1; --i) {
+                senders[i]->ShutdownWrite();
+                EXPECT_TRUE(WaitUntil([&] { return r.listener.WaitingRecords() == N - i; }));
+            }
+        }
+        --depth;
+    });
+    senders[0]->ShutdownWrite();
+    ASSERT_TRUE(WaitUntil([&] { return r.records.size() == N; }));
+    EXPECT_EQ(deepest, 1);
+    QByteArrayList bodies;
+    for (const QByteArray& rec : r.records)
+        bodies << TMsg::Decode(rec).Body;
+    EXPECT_EQ(bodies, (QByteArrayList{"0", "4", "3", "2", "1"}));
 }
 
 TEST(MessageWire, DeliveryReportsTheRealOutcomePerTarget) {
@@ -122,10 +269,11 @@ TEST(MessageWire, DeliveryReportsTheRealOutcomePerTarget) {
     me.resolver.Learn(QStringLiteral("HOST3"), c[2]->context.network.bindAddress);
     const QByteArray record = TMsg{"Anna", "*", "{\\rtf1 hi}", "Anna"}.Encode();
     QStringList errors;
-    const auto outcomes = DeliverToAll(
-        me, {QStringLiteral("HOST2"), QStringLiteral("HOST3"), QStringLiteral("no-such-host.invalid"),
-             c[1]->context.network.bindAddress.toString()},
-        record, &errors);
+    const auto outcomes = DeliverToAll(me,
+                                       {QStringLiteral("HOST2"), QStringLiteral("HOST3"),
+                                        QStringLiteral("no-such-host.invalid"),
+                                        c[1]->context.network.bindAddress.toString()},
+                                       record, &errors);
     ASSERT_EQ(outcomes.size(), 4);
     EXPECT_EQ(outcomes[0], DeliveryOutcome::Delivered);
     EXPECT_EQ(outcomes[1], DeliveryOutcome::Refused);

@@ -27,10 +27,9 @@ const char kHelp[] =
     "recipient field is HOST as written. TEXT \"-\" reads the text from standard\n"
     "input (UTF-8).\n"
     "\n"
-    "Exit codes: 0 the message was delivered (the whole record written and the\n"
-    "connection closed); 1 it was not (unknown computer, connection refused, no\n"
-    "answer in time, connection broken), with the reason on stderr; 2 bad\n"
-    "arguments.\n"
+    "Exit codes: 0 the message was delivered: the receiver filed it (it closes the\n"
+    "connection only then); 1 it was not (unknown computer, connection refused or\n"
+    "reset, no close in time), with the reason on stderr; 2 bad arguments.\n"
     "\n"
     "Example:\n"
     "  corvane-send --alias Anna HOST2 \"Lunch at one?\"\n";
@@ -62,7 +61,8 @@ int main(int argc, char** argv) {
          QStringLiteral("sender and alias (default: this computer's name)")},
         {QStringLiteral("timeout"), QStringLiteral("SECONDS"),
          QStringLiteral("give up after this time (default 5)")},
-        {QStringLiteral("port"), QStringLiteral("N"), QStringLiteral("message port (default 37139)")},
+        {QStringLiteral("port"), QStringLiteral("N"),
+         QStringLiteral("message port (default 37139)")},
     };
     cli::Args args;
     QString error;
@@ -76,8 +76,10 @@ int main(int argc, char** argv) {
     }
     const QStringList& pos = args.Positional();
     if (pos.size() != 2)
-        return Usage(pos.size() < 2 ? QStringLiteral("HOST and TEXT are needed")
-                                    : QStringLiteral("unexpected argument '%1' (put TEXT in quotes)").arg(pos[2]));
+        return Usage(
+            pos.size() < 2
+                ? QStringLiteral("HOST and TEXT are needed")
+                : QStringLiteral("unexpected argument '%1' (put TEXT in quotes)").arg(pos[2]));
     const QString host = pos[0];
     QString text = pos[1];
     if (host.isEmpty())
@@ -122,7 +124,8 @@ int main(int argc, char** argv) {
     const QList<DeliveryOutcome> outcomes = DeliverToAll(context, {host}, record.Encode(), &errors);
     if (outcomes.value(0) == DeliveryOutcome::Delivered)
         return 0;
-    std::fprintf(stderr, "corvane-send: not delivered to %s: %s\n", qPrintable(host),
-                 qPrintable(errors.value(0).isEmpty() ? QStringLiteral("unknown error") : errors.value(0)));
+    std::fprintf(
+        stderr, "corvane-send: not delivered to %s: %s\n", qPrintable(host),
+        qPrintable(errors.value(0).isEmpty() ? QStringLiteral("unknown error") : errors.value(0)));
     return 1;
 }
