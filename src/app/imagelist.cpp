@@ -97,6 +97,14 @@ ImageList::ImageList() {
     images_ = {Envelope(false), Envelope(true), Bubble(), Bell(), Group(), Computer()};
 }
 
+QIcon ImageList::Icon(int index) const {
+    const QPixmap pixmap = Pixmap(index);
+    QIcon icon;
+    icon.addPixmap(pixmap, QIcon::Normal);
+    icon.addPixmap(pixmap, QIcon::Selected);
+    return icon;
+}
+
 QPixmap ImageList::Pixmap(int index) const {
     return index >= 0 && index < images_.size() ? images_[index] : QPixmap();
 }

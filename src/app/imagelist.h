@@ -15,7 +15,8 @@ public:
 
     ImageList();
     QPixmap Pixmap(int index) const;
-    QIcon Icon(int index) const { return QIcon(Pixmap(index)); }
+    // The same picture for a selected node as for any other.
+    QIcon Icon(int index) const;
     // The program's own icon (tray, window, desktop entry).
     static QIcon ApplicationIcon();
 

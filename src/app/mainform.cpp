@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 
+#include "addressbook/groupspage.h"
 #include "chat/chatform.h"
 #include "common/dialogservice.h"
 #include "common/timedwait.h"
@@ -103,17 +104,22 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     IcqSlot = new TmdSecureMail(Datagrams(), this);
     IcqSlot->setObjectName(QStringLiteral("IcqSlot"));
     IcqSlot->SetSlot(PresenceSlotName);
+    QList<QIcon> images;
+    for (int i = 0; i < ImageList::Count; ++i)
+        images.append(ImageList1.Icon(i));
+    Groups = new GroupsPage(
+        {TabSheet4, Options->ApplyBtn2, Options->AliasEdit, images}, context_,
+        [this] { Presence->ApplyBtnClick(); }, this);
     Presence = std::make_unique<PresenceDirectory>(
         PresenceControls{{TabSheet1, CompNameBtn, TreeView1, RadioGroup1Items, SendBtn,
                           ImageList1.Icon(ImageList::GroupImage),
                           ImageList1.Icon(ImageList::ComputerImage)},
                          Toggle1,
-                         Options->ApplyBtn2,
                          IcqSlot,
                          RxTimerEvent1,
                          [this] { return Alias(); },
                          [this] { Memo1Change(); }},
-        PresenceState{Language, OnlineFlag, FirstTreeOpen}, context_, NetworkGroups);
+        PresenceState{Language, OnlineFlag, FirstTreeOpen}, context_, Groups->Book());
     Incoming = new StorePage(TabSheet2, StoreKind::Incoming, context_, Language, this);
     Outgoing = new StorePage(TabSheet3, StoreKind::Outgoing, context_, Language, this);
     Messaging = new MessagingController(
@@ -342,6 +348,9 @@ void TMainForm::RestoreApplication() {
 }
 
 void TMainForm::FormStorage1RestorePlacement() {
+    // A damaged address book is reported, and the computer still goes on the
+    // network with the groups that could be read.
+    RunHandler(context_, [this] { Groups->LoadAddressBook(); });
     if (Options->AliasEdit->text().isEmpty())
         Options->AliasEdit->setText(LocalComputerName());
     try {
@@ -387,6 +396,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     TrayIcon1->hide();
+    if (everShown_ && !addressBookSaved_) {
+        addressBookSaved_ = true;
+        RunHandler(context_, [this] { Groups->SaveAddressBook(); });
+    }
     Q_EMIT Closed();
 }
 

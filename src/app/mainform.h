@@ -2,7 +2,6 @@
 // The main window: a shell that holds the pages, the bottom panel, the menu,
 // the tray icon and the timers, and composes the subsystems that own the
 // handlers of their controls.
-#include "addressbook/groupdirectory.h"
 #include "app/imagelist.h"
 #include "common/errors.h"
 #include "common/hostcontext.h"
@@ -30,6 +29,7 @@ class QTreeWidget;
 namespace corvane {
 
 class DatagramNetwork;
+class GroupsPage;
 class MessageListener;
 class OptionsPage;
 class MessagingController;
@@ -111,9 +111,10 @@ public:
     QTimer* RxTimerEvent2 = nullptr; // tray keep-alive
     QSystemTrayIcon* TrayIcon1 = nullptr;
 
-    // Presence and the network tree (src/presence). Every computer is filed
-    // under "General" until the address book answers GroupOfUser.
-    GeneralOnlyDirectory NetworkGroups;
+    // The address book on the Groups page (src/addressbook): it files the
+    // computers of the network tree under its groups.
+    GroupsPage* Groups = nullptr;
+    // Presence and the network tree (src/presence).
     std::unique_ptr<PresenceDirectory> Presence;
     // The message stores on the Incoming and Outgoing pages, and sending and
     // receiving (src/messaging).
@@ -176,6 +177,7 @@ private:
     bool closing_ = false;
     bool closeAllowed_ = false;
     bool sessionEnding_ = false;
+    bool addressBookSaved_ = false;
 };
 
 } // namespace corvane

@@ -30,8 +30,6 @@ PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const Pre
         RunHandler(context_, [this, &msg] { protocol_.IcqSlotMessageAvail(msg); });
     };
     connect(c_.Toggle1, &QPushButton::clicked, this, &PresenceDirectory::Toggle1Click);
-    if (c_.ApplyBtn)
-        connect(c_.ApplyBtn, &QPushButton::clicked, this, &PresenceDirectory::ApplyBtnClick);
     UpdateToggle1();
 }
 

@@ -22,8 +22,7 @@ class LanguageState;
 
 struct PresenceControls {
     NetworkTreeControls tree;
-    QPushButton* Toggle1 = nullptr;  // on = online
-    QPushButton* ApplyBtn = nullptr; // rebuilds the tree (until the address book runs it)
+    QPushButton* Toggle1 = nullptr; // on = online
     TmdSecureMail* IcqSlot = nullptr;
     QTimer* RxTimerEvent1 = nullptr;
     std::function<QString()> alias;    // the alias field's text now
