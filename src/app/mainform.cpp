@@ -4,6 +4,9 @@
 #include "chat/chatform.h"
 #include "common/dialogservice.h"
 #include "common/timedwait.h"
+#include "editor/composeeditor.h"
+#include "editor/composetextedit.h"
+#include "editor/editortoolbar.h"
 #include "messaging/messagelistener.h"
 #include "messaging/messagingcontroller.h"
 #include "messaging/storepage.h"
@@ -25,6 +28,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -138,6 +142,9 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
         ChatForm->ShowChat();
         ChatForm->Room().DispSysMessages = ChatForm->DispSysMenu->isChecked();
     };
+    Editor->AttachContextMenu(Incoming->BodyView());
+    // The last restore step: the toolbar's state becomes the editor's format.
+    AfterEndpointOpen.push_back([this] { Editor->ApplyToolbarToEditor(); });
 
     qApp->installEventFilter(this);
     FormCreate();
@@ -171,6 +178,9 @@ bool TMainForm::HasTray() const {
 
 void TMainForm::BuildComposePage() {
     auto* page = new QVBoxLayout(TabSheet1);
+    Editor = new ComposeEditor(TabSheet1, context_, MessageListener::MaxRecordBytes, this);
+    Editor->Memo1Change = [this] { Memo1Change(); };
+    page->addWidget(Editor->Panel8);
     auto* recipientRow = new QHBoxLayout;
     Label1 = new QLabel(QStringLiteral("&Computer name:"), TabSheet1);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -214,9 +224,7 @@ void TMainForm::BuildComposePage() {
 
     el_Memo1 = new QLabel(QStringLiteral("&Message content:"), TabSheet1);
     el_Memo1->setObjectName(QStringLiteral("el_Memo1"));
-    Memo1 = new QTextEdit(TabSheet1);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setAccessibleName(QStringLiteral("Message content"));
+    Memo1 = Editor->Memo1;
     el_Memo1->setBuddy(Memo1);
     page->addWidget(el_Memo1);
     page->addWidget(Memo1, 1);
@@ -289,6 +297,10 @@ void TMainForm::BuildMenu() {
     OptionsMenu->addSeparator()->setObjectName(QStringLiteral("N11"));
     ExitMenu = makeAction(OptionsMenu, "ExitMenu", QStringLiteral("E&xit"));
     ExitMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    // The window resolves its keys itself (see ShortcutFor); a held key
+    // does not repeat the exit.
+    ExitMenu->setShortcutContext(Qt::WidgetShortcut);
+    ExitMenu->setAutoRepeat(false);
     connect(ExitMenu, &QAction::triggered, this, &TMainForm::ExitMenuClick);
 
     EditMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -297,10 +309,10 @@ void TMainForm::BuildMenu() {
     Cut2 = makeAction(EditMenu, "Cut2", QStringLiteral("Cu&t"));
     Copy2 = makeAction(EditMenu, "Copy2", QStringLiteral("&Copy"));
     Paste2 = makeAction(EditMenu, "Paste2", QStringLiteral("&Paste"));
-    connect(Undo1, &QAction::triggered, Memo1, &QTextEdit::undo);
-    connect(Cut2, &QAction::triggered, Memo1, &QTextEdit::cut);
-    connect(Copy2, &QAction::triggered, Memo1, &QTextEdit::copy);
-    connect(Paste2, &QAction::triggered, Memo1, &QTextEdit::paste);
+    connect(Undo1, &QAction::triggered, Editor, &ComposeEditor::UndoBtnClick);
+    ComposeEditor::BindToAction(Cut2, Editor->EditCut1);
+    ComposeEditor::BindToAction(Copy2, Editor->EditCopy1);
+    ComposeEditor::BindToAction(Paste2, Editor->EditPaste1);
 
     HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     HelpMenu->setObjectName(QStringLiteral("Help1"));
@@ -364,13 +376,20 @@ void TMainForm::FormStorage1RestorePlacement() {
 }
 
 bool TMainForm::FormCloseQuery() {
-    if (closing_)
+    // A close asked for while the question is open, or while closing, is
+    // refused: it must not slip past the question.
+    if (closing_ || asking_)
         return false;
-    if (!sessionEnding_ && isActiveWindow() && Options->CheckBox1->isChecked()) {
+    // Every close a person asks for gets the question, whether or not the
+    // window is active (without a window manager it may get keys without
+    // ever being active); only the end of the desktop session does not.
+    if (!sessionEnding_ && Options->CheckBox1->isChecked()) {
+        asking_ = true;
         const auto answer = context_.dialogs->MessageBox(
             QStringLiteral("Are you sure to quit?"), ApplicationTitle,
             DialogService::Icon::Question,
             DialogService::Yes | DialogService::No | DialogService::Cancel);
+        asking_ = false;
         if (answer != DialogService::Yes)
             return false;
     }
@@ -462,28 +481,69 @@ void TMainForm::changeEvent(QEvent* event) {
     }
 }
 
+std::function<void()> TMainForm::ShortcutFor(QWidget* focus, const QKeyEvent& key) {
+    const QKeyCombination combination = key.keyCombination();
+    if (Editor->ContextMenuShortcut(focus, combination, false))
+        return
+            [this, focus, combination] { Editor->ContextMenuShortcut(focus, combination, true); };
+    if (key.key() == Qt::Key_F5)
+        return [this, modifiers = key.modifiers()] { FormShortCut(Qt::Key_F5, modifiers); };
+    const QKeySequence sequence(combination);
+    // An editable field other than the compose editor keeps its own Cut,
+    // Copy and Paste: Ctrl+X in the alias field cuts, it does not exit.
+    const bool ownClipboard =
+        (qobject_cast<QLineEdit*>(focus) && !static_cast<QLineEdit*>(focus)->isReadOnly()) ||
+        (qobject_cast<QTextEdit*>(focus) && !static_cast<QTextEdit*>(focus)->isReadOnly());
+    if (ownClipboard && (sequence == QKeySequence::Cut || sequence == QKeySequence::Copy ||
+                         sequence == QKeySequence::Paste))
+        return {};
+    // The main menu in menu order: a menu holding the key takes it, and runs
+    // the item when it is enabled.
+    std::function<QAction*(QMenu*)> find = [&](QMenu* menu) -> QAction* {
+        for (QAction* a : menu->actions()) {
+            if (a->menu())
+                if (QAction* inner = find(a->menu()))
+                    return inner;
+            if (!a->isSeparator() && a->shortcut() == sequence)
+                return a;
+        }
+        return nullptr;
+    };
+    QAction* item = nullptr;
+    for (QAction* top : menuBar()->actions())
+        if (top->menu() && (item = find(top->menu())))
+            break;
+    if (!item)
+        item = Editor->ActionForShortcut(combination);
+    if (!item)
+        return {};
+    const bool repeat = key.isAutoRepeat();
+    return [item, repeat] {
+        if (item->isEnabled() && !(repeat && !item->autoRepeat()))
+            item->trigger();
+    };
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this)
+    // Keys come to the window's focused control, or to the window when none
+    // has the focus; the window need not be active (without a window manager
+    // it gets keys without ever becoming active).
+    QWidget* focus = focusWidget();
+    if (!widget || widget->window() != this || widget != (focus ? focus : this))
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F5) {
-        if (event->type() == QEvent::ShortcutOverride) {
-            event->accept();
-            return true;
-        }
-        return FormShortCut(key->key(), key->modifiers());
-    }
-    // Ctrl+X cuts where the focused control has the editing context menu (the
-    // compose editor and the incoming viewer) and exits anywhere else.
-    if (event->type() == QEvent::ShortcutOverride && key->key() == Qt::Key_X &&
-        key->modifiers() == Qt::ControlModifier && widget->objectName() == QLatin1String("Memo2")) {
-        event->accept();
+    const auto run = ShortcutFor(widget, *key);
+    if (!run)
+        return false;
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept(); // the key comes as a key press, handled below
         return true;
     }
-    return false;
+    run();
+    return true;
 }
 
 } // namespace corvane

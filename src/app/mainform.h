@@ -15,6 +15,7 @@ class QAction;
 class QActionGroup;
 class QButtonGroup;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -28,6 +29,7 @@ class QTreeWidget;
 
 namespace corvane {
 
+class ComposeEditor;
 class DatagramNetwork;
 class GroupsPage;
 class MessageListener;
@@ -86,7 +88,7 @@ public:
     QButtonGroup* RadioGroup1Items = nullptr; // id 0 single workstation, 1 all computers
     QPushButton* Toggle1 = nullptr;
     QLabel* el_Memo1 = nullptr;
-    QTextEdit* Memo1 = nullptr;
+    QTextEdit* Memo1 = nullptr; // the compose editor's text field
     QPushButton* ClearBtn = nullptr;
     QTreeWidget* TreeView1 = nullptr;
     OptionsPage* Options = nullptr;
@@ -114,6 +116,9 @@ public:
     // The address book on the Groups page (src/addressbook): it files the
     // computers of the network tree under its groups.
     GroupsPage* Groups = nullptr;
+    // The compose editor with its toolbar, actions and context menu
+    // (src/editor).
+    ComposeEditor* Editor = nullptr;
     // Presence and the network tree (src/presence).
     std::unique_ptr<PresenceDirectory> Presence;
     // The message stores on the Incoming and Outgoing pages, and sending and
@@ -168,6 +173,10 @@ private:
     void BuildComposePage();
     void BuildBottomPanel();
     void StartMessageListener();
+    // The keys of the window in their order: the focused control's context
+    // menu, F5, the main menu, the editor's actions. The handler to run, or
+    // none when the key is not the window's.
+    std::function<void()> ShortcutFor(QWidget* focus, const QKeyEvent& key);
     void HideToTray();
 
     HostContext& context_;
@@ -176,6 +185,7 @@ private:
     bool appActivated_ = false;
     bool closing_ = false;
     bool closeAllowed_ = false;
+    bool asking_ = false; // the exit question is open
     bool sessionEnding_ = false;
     bool addressBookSaved_ = false;
 };

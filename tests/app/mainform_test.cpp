@@ -2,14 +2,20 @@
 
 #include "common/fieldsplit.h"
 #include "common/timedwait.h"
+#include "editor/composeeditor.h"
+#include "editor/editortoolbar.h"
 #include "messaging/messagelistener.h"
+#include "messaging/storepage.h"
 #include "settings/optionspage.h"
 #include "support/testcontext.h"
 #include "transport/datagramnetwork.h"
 #include "transport/mailslot.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -264,4 +270,93 @@ TEST(MainForm, PopupSwitchInvertsItsCheckMark) {
     EXPECT_FALSE(form.IsPopupMenu->isChecked());
     form.IsPopupMenu->trigger();
     EXPECT_TRUE(form.IsPopupMenu->isChecked());
+}
+
+TEST(MainForm, EditorKeysActOnTheComposeEditorFromAnywhere) {
+    auto computers = MakeComputers(1);
+    TestComputer& c = *computers[0];
+    TMainForm form(c.context);
+    MakeActive(form);
+    form.Memo1->setPlainText(QStringLiteral("compose"));
+    QTextCursor all(form.Memo1->document());
+    all.setPosition(0);
+    all.setPosition(4, QTextCursor::KeepAnchor);
+    form.Memo1->setTextCursor(all);
+    // Ctrl+B with the focus on a button of the Options page.
+    form.PageControl1->setCurrentWidget(form.TabSheet5);
+    form.Options->ApplyBtn2->setFocus();
+    QTest::keyClick(form.Options->ApplyBtn2, Qt::Key_B, Qt::ControlModifier);
+    EXPECT_TRUE(form.Editor->Panel8->BoldBtn->isChecked());
+    QTextCursor at(form.Memo1->document());
+    at.setPosition(2);
+    EXPECT_EQ(at.charFormat().fontWeight(), QFont::Bold);
+    // The alias field keeps its own Cut: Ctrl+X there cuts, it does not exit.
+    form.Options->AliasEdit->setText(QStringLiteral("Anna"));
+    form.Options->AliasEdit->setFocus();
+    form.Options->AliasEdit->selectAll();
+    QTest::keyClick(form.Options->AliasEdit, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(form.Options->AliasEdit->text(), QString());
+    EXPECT_TRUE(c.dialogs.shown.empty());
+
+    // The incoming viewer's context menu and keys act on the compose editor.
+    QTextEdit* memo2 = form.Incoming->BodyView();
+    memo2->setPlainText(QStringLiteral("incoming"));
+    memo2->selectAll();
+    form.PageControl1->setCurrentWidget(form.TabSheet2);
+    memo2->setFocus();
+    ASSERT_TRUE(form.Editor->Copy1->isEnabled());
+    QGuiApplication::clipboard()->clear();
+    form.Editor->Copy1->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("comp"));
+    QTest::keyClick(memo2, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(form.Memo1->toPlainText(), QStringLiteral("ose"));
+    EXPECT_EQ(memo2->toPlainText(), QStringLiteral("incoming"));
+    EXPECT_TRUE(c.dialogs.shown.empty());
+    EXPECT_EQ(form.Cut2->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
+
+    // Tab leaves the compose editor; Ctrl+Tab types a tab.
+    form.PageControl1->setCurrentWidget(form.TabSheet1);
+    form.Memo1->setFocus();
+    QTest::keyClick(form.Memo1, Qt::Key_Tab);
+    EXPECT_FALSE(form.Memo1->hasFocus());
+    EXPECT_EQ(form.Memo1->toPlainText(), QStringLiteral("ose"));
+}
+
+TEST(MainForm, CtrlXNeverEndsTheProgramPastTheExitQuestion) {
+    auto computers = MakeComputers(1);
+    TestComputer& c = *computers[0];
+    TMainForm form(c.context);
+    QSignalSpy closed(&form, &TMainForm::Closed);
+    MakeActive(form);
+    form.PageControl1->setCurrentWidget(form.TabSheet5);
+    form.Options->CheckBox4->setFocus();
+    // A held key: its repeats do not run Exit.
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_X, Qt::ControlModifier, QStringLiteral("\x18"),
+                     true);
+    QApplication::sendEvent(form.Options->CheckBox4, &repeat);
+    EXPECT_TRUE(c.dialogs.shown.empty());
+    // A second close asked for while the question is open does not close.
+    int inner = 0;
+    c.dialogs.onShow = [&](const test::ShownBox&) {
+        if (inner++ == 0)
+            form.ExitMenuClick();
+    };
+    c.dialogs.answers = {DialogService::No};
+    QTest::keyClick(form.Options->CheckBox4, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(c.dialogs.shown.size(), 1u);
+    EXPECT_EQ(closed.count(), 0);
+    c.dialogs.onShow = nullptr;
+    // Another window is active (as without a window manager, where keys come
+    // to a window that never became active): the question is still asked.
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    ASSERT_FALSE(form.isActiveWindow());
+    c.dialogs.answers = {DialogService::Cancel};
+    QTest::keyClick(form.Options->CheckBox4, Qt::Key_X, Qt::ControlModifier);
+    ASSERT_EQ(c.dialogs.shown.size(), 2u);
+    EXPECT_EQ(c.dialogs.shown[1].text, QStringLiteral("Are you sure to quit?"));
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_TRUE(form.IcqSlot->Active());
 }

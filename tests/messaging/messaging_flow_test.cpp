@@ -5,6 +5,9 @@
 #include "common/dialogservice.h"
 #include "common/fieldsplit.h"
 #include "common/timedwait.h"
+#include "editor/composeeditor.h"
+#include "editor/editorformat.h"
+#include "editor/editortoolbar.h"
 #include "editor/messagebody.h"
 #include "messaging/messageheader.h"
 #include "messaging/messagelistener.h"
@@ -27,6 +30,8 @@
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextList>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -534,4 +539,54 @@ TEST(MessagingFlow, HeaderDateAndTime) {
     russian.SetLanguage(Language::Russian);
     EXPECT_TRUE(MessageHeader(russian, QStringLiteral("Anna"), QStringLiteral("*"), noon, c)
                     .startsWith(QStringLiteral("Сообщение от Anna для Всем (")));
+}
+
+TEST(MessagingFlow, EveryFormatOfTheToolbarArrives) {
+    Office office(2, {"Anna", "Boris"});
+    office.Choose(0, QStringLiteral("Boris"));
+    ComposeEditor& editor = *office[0].Editor;
+    EditorToolbar& bar = *editor.Panel8;
+    // "Жирный курсив" in bold italic underline, 20 points, maroon, a fixed
+    // font; a centred paragraph; a bulleted one.
+    editor.BoldAction->trigger();
+    editor.ItalicAction->trigger();
+    editor.UnderlineAction->trigger();
+    bar.ComboBox1->setEditText(QStringLiteral("20"));
+    bar.ColorComboBox1->setCurrentIndex(1);
+    editor.SetFontName(QStringLiteral("DejaVu Sans Mono"));
+    office[0].Memo1->insertPlainText(QStringLiteral("Жирный курсив"));
+    editor.BoldAction->trigger();
+    editor.ItalicAction->trigger();
+    editor.UnderlineAction->trigger();
+    office[0].Memo1->insertPlainText(QStringLiteral("\nПо центру"));
+    bar.CenterAlign->click();
+    office[0].Memo1->insertPlainText(QStringLiteral("\nПункт"));
+    bar.LeftAlign->click();
+    bar.BulletsButton->click();
+    ASSERT_TRUE(office[0].SendBtn->isEnabled());
+    office[0].SendBtn->click();
+    ASSERT_TRUE(WaitUntil([&] { return Received(*office[1].Incoming, 1); }));
+
+    QTextDocument* got = office[1].Incoming->BodyView()->document();
+    ASSERT_EQ(got->blockCount(), 3);
+    EXPECT_EQ(got->toPlainText(), QStringLiteral("Жирный курсив\nПо центру\nПункт"));
+    QTextCursor c(got);
+    c.setPosition(2);
+    const QTextCharFormat f = c.charFormat();
+    EXPECT_EQ(f.fontWeight(), QFont::Bold);
+    EXPECT_TRUE(f.fontItalic());
+    EXPECT_TRUE(f.fontUnderline());
+    EXPECT_EQ(f.fontPointSize(), 20);
+    EXPECT_EQ(f.foreground().color(), QColor(0x80, 0, 0));
+    EXPECT_EQ(f.fontFamilies().toStringList().value(0), QStringLiteral("DejaVu Sans Mono"));
+    c.setPosition(got->findBlockByNumber(1).position() + 2);
+    EXPECT_NE(c.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_EQ(c.charFormat().fontPointSize(), 20);
+    EXPECT_EQ(AlignmentValue(got->findBlockByNumber(1).blockFormat().alignment()),
+              Alignment::Center);
+    EXPECT_EQ(got->findBlockByNumber(1).textList(), nullptr);
+    const QTextList* list = got->findBlockByNumber(2).textList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->format().style(), QTextListFormat::ListDisc);
+    EXPECT_EQ(AlignmentValue(got->findBlockByNumber(2).blockFormat().alignment()), Alignment::Left);
 }

@@ -1,0 +1,33 @@
+#include "editor/composetextedit.h"
+
+#include <QKeyEvent>
+
+namespace corvane {
+
+ComposeTextEdit::ComposeTextEdit(QWidget* parent) : QTextEdit(parent) {
+    setObjectName(QStringLiteral("Memo1"));
+    setAcceptRichText(true);
+    setTabChangesFocus(true);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void ComposeTextEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier && !isReadOnly()) {
+        insertPlainText(QStringLiteral("\t"));
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Undo)) {
+        Q_EMIT UndoRequested();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Redo)) {
+        Q_EMIT RedoRequested();
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+} // namespace corvane
