@@ -99,22 +99,21 @@ AddressBook::Node* AddressBook::ChildParentFor(Node* selected) {
     return selected->IsUser() ? selected->parent : selected;
 }
 
-AddressBook::Node* AddressBook::AddSubgroup(Node* selected) {
+AddressBook::Node* AddressBook::AddChild(Node* selected, int image) {
     Node* parent = ChildParentFor(selected);
     if (!parent)
         return nullptr;
-    Node* node = Append(parent, NewNodeText, GroupImage);
+    Node* node = Append(parent, NewNodeText, image);
     ++edits_;
     return node;
 }
 
+AddressBook::Node* AddressBook::AddSubgroup(Node* selected) {
+    return AddChild(selected, GroupImage);
+}
+
 AddressBook::Node* AddressBook::AddUser(Node* selected) {
-    Node* parent = ChildParentFor(selected);
-    if (!parent)
-        return nullptr;
-    Node* node = Append(parent, NewNodeText, UserImage);
-    ++edits_;
-    return node;
+    return AddChild(selected, UserImage);
 }
 
 bool AddressBook::Remove(Node* node) {

@@ -73,6 +73,7 @@ public:
     // not be edited. Leading blanks and tabs are dropped and line breaks
     // become blanks: the file would read them as levels and lines.
     bool SetText(Node* node, const QString& text);
+    // TreeView2Editing: a label edit may start on any node but "General".
     static bool CanEdit(const Node* node) { return node && !node->IsGeneral(); }
 
     // The tree in file order, and its replacement by a loaded one. Depths
@@ -103,6 +104,7 @@ public:
 
 private:
     Node* Append(Node* parent, const QString& text, int image);
+    Node* AddChild(Node* selected, int image);
     std::vector<std::unique_ptr<Node>>& SiblingsOf(Node* parent);
     const std::vector<std::unique_ptr<Node>>& SiblingsOf(const Node* parent) const;
     int RowOf(const Node* node) const;

@@ -143,6 +143,30 @@ TEST_F(GroupsPageTest, NewNodesOpenTheirLabelForTyping) {
     EXPECT_FALSE(Page().DeleteUserBtn->isEnabled());
 }
 
+TEST_F(GroupsPageTest, GroupsDrawInTheTextColourOtherNodesBlue) {
+    Form().RestoreApplication();
+    Form().PageControl1->setCurrentWidget(Form().TabSheet4);
+    Book().Assign({{0, "Office", 4}, {1, "Ann", 5}, {1, "Odd", 0}});
+    QTreeView* view = Page().TreeView2;
+    view->expandAll();
+    const QColor blue(0, 0, 255);
+    auto bluePixels = [&](const Node* node) {
+        const QImage image =
+            view->viewport()->grab(view->visualRect(Book().IndexOf(node))).toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += QColor(image.pixel(x, y)) == blue;
+        return n;
+    };
+    Node* office = Top(0);
+    EXPECT_EQ(bluePixels(office), 0);
+    EXPECT_GT(bluePixels(office->children[0].get()), 0);
+    EXPECT_GT(bluePixels(office->children[1].get()), 0);
+    Select(office->children[0].get()); // selected: the highlight colours
+    EXPECT_EQ(bluePixels(office->children[0].get()), 0);
+}
+
 TEST_F(GroupsPageTest, DeleteAsksFirstAndOnlyYesDeletes) {
     Form().RestoreApplication();
     Book().Assign({{0, "General", 4}, {0, "Office", 4}, {1, "Ann", 5}});
