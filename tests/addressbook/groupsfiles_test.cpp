@@ -177,14 +177,6 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(GroupsFilesTest, WithoutFilesTheBookKeepsGeneral) {
-    AddressBook book;
-    AddressBookFiles files(dir.path());
-    files.Load(book);
-    EXPECT_EQ(book.Entries(), GroupsList({{0, "General", 4}}));
-    EXPECT_FALSE(files.KeepsFiles());
-}
-
 TEST_F(GroupsFilesTest, AnEmptyFileGivesAnEmptyTree) {
     WriteAll(Path("Groups.DAT"), {});
     AddressBook book;
