@@ -231,6 +231,10 @@ void TMainForm::BuildComposePage() {
     ClearBtn = new QPushButton(QStringLiteral("Clear message"), TabSheet1);
     ClearBtn->setObjectName(QStringLiteral("ClearBtn"));
     page->addWidget(ClearBtn, 0, Qt::AlignLeft);
+    // Tab follows the page from top to bottom: the toolbar, the recipient,
+    // the online toggle, the message, "Clear message".
+    QWidget::setTabOrder(Toggle1, Memo1);
+    QWidget::setTabOrder(Memo1, ClearBtn);
     connect(Memo1, &QTextEdit::textChanged, this, &TMainForm::Memo1Change);
 
     // The network tree drops down over the Compose page under the recipient

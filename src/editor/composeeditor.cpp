@@ -108,6 +108,7 @@ void ComposeEditor::BuildActions() {
 
     PopupMenu2 = new QMenu(Memo1);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2->setAccessibleName(QStringLiteral("Edit"));
     const struct {
         QAction** item;
         const char* name;

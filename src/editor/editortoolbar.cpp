@@ -5,6 +5,7 @@
 #include <QFontComboBox>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -190,6 +191,7 @@ EditorToolbar::EditorToolbar(QWidget* parent) : QWidget(parent) {
     ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ComboBox1->setToolTip(QStringLiteral("Font Size (CTRL-S)"));
     ComboBox1->setAccessibleName(QStringLiteral("Font Size"));
+    ComboBox1->lineEdit()->setAccessibleName(QStringLiteral("Font Size"));
     ColorComboBox1 = new ColorComboBox(this);
     ColorComboBox1->setObjectName(QStringLiteral("ColorComboBox1"));
     ColorComboBox1->setToolTip(QStringLiteral("Font Color"));

@@ -145,6 +145,12 @@ TEST(ComposeEditor, ToolbarCommandsOnASelectionAndOnTheTextTypedNext) {
     p.Type("y");
     EXPECT_EQ(p.FormatAt(6).fontWeight(), QFont::Bold);
     EXPECT_TRUE(p.FormatAt(6).fontItalic());
+    // Cleared after sending: the next message starts with the same format.
+    p.Memo().clear();
+    p.Type("z");
+    EXPECT_EQ(p.FormatAt(0).fontWeight(), QFont::Bold);
+    EXPECT_TRUE(p.FormatAt(0).fontItalic());
+    EXPECT_EQ(p.FormatAt(0).fontPointSize(), 500);
 }
 
 TEST(ComposeEditor, TheToolbarFollowsTheCaretWithoutChangingAnyFormat) {
