@@ -59,12 +59,14 @@ QList<StoredMessage> MessageStore::Messages() const {
     return out;
 }
 
-void MessageStore::AppendToStore(QByteArrayView header, QByteArrayView body) {
+void MessageStore::AppendToStore(QByteArrayView header, const QByteArray& body) {
     const quint64 serial = nextSerial_++;
     entries_.append(Entry{StoredMessage::Make(header, body), serial});
+    bytes_ += entries_.last().message.text.size();
+    DropOldest();
     position_ = Count();
     if (view_)
-        view_->ShowMessage(header.toByteArray(), body.toByteArray());
+        view_->ShowMessage(header.toByteArray(), body);
     shownSerial_ = serial;
 
     ProcessPendingMessages();
@@ -73,6 +75,17 @@ void MessageStore::AppendToStore(QByteArrayView header, QByteArrayView body) {
     if (position_ > 0 && shownSerial_ != entries_.last().serial)
         Render(position_);
     UpdateCounter();
+}
+
+void MessageStore::DropOldest() {
+    const int before = dropped_;
+    while (Count() > 1 && (Count() > MaxMessages || bytes_ > MaxBytes)) {
+        bytes_ -= entries_.first().message.text.size();
+        entries_.removeFirst();
+        ++dropped_;
+    }
+    if (dropped_ != before && view_)
+        view_->ShowDropped(dropped_);
 }
 
 void MessageStore::First() {
@@ -118,6 +131,7 @@ void MessageStore::DeleteCurrent() {
         return;
     if (n == 1) {
         entries_.clear();
+        bytes_ = 0;
         ClearView();
         position_ = 0;
         UpdateCounter();
@@ -126,10 +140,12 @@ void MessageStore::DeleteCurrent() {
     if (p < n) {
         // The next message moves into position p.
         Render(p + 1);
+        bytes_ -= entries_[p - 1].message.text.size();
         entries_.removeAt(p - 1);
     } else {
         Render(p - 1);
         position_ = p - 1;
+        bytes_ -= entries_.last().message.text.size();
         entries_.removeLast();
     }
     UpdateCounter();
@@ -145,7 +161,11 @@ void MessageStore::DeleteAll() {
     if (answer != DialogService::Yes)
         return;
     entries_.clear();
+    bytes_ = 0;
     position_ = 0;
+    if (dropped_ != 0 && view_)
+        view_->ShowDropped(0);
+    dropped_ = 0;
     ShowCounter(language_.Text(Strings::NoMessages));
     ClearView();
 }

@@ -44,6 +44,9 @@ public:
     virtual void ShowMessage(const QByteArray& header, const QByteArray& body) = 0;
     virtual void ClearMessage() = 0; // empties the header line and the body view
     virtual void ShowCounter(const QString& text) = 0;
+    // How many of the oldest messages the store let go to stay in its bounds
+    // (0: none, the note goes away).
+    virtual void ShowDropped(int count) = 0;
 };
 
 // Entry 8 ("Message %d of %d") with the position in the first placeholder and
@@ -56,6 +59,12 @@ QString DeleteAllTitle(StoreKind kind);
 
 class MessageStore {
 public:
+    // The store keeps at most this many messages and bytes; beyond them the
+    // oldest messages go (never the one just added), and the page says how
+    // many went.
+    static constexpr int MaxMessages = 10000;
+    static constexpr qint64 MaxBytes = 128 * 1024 * 1024;
+
     // Beeps and the delete-all question go through the context's services;
     // the texts come from the language's current string table at each use.
     MessageStore(StoreKind kind, HostContext& context, const LanguageState& language);
@@ -67,6 +76,8 @@ public:
     StoreKind Kind() const { return kind_; }
     int Count() const { return int(entries_.size()); }
     int Position() const { return position_; }
+    qint64 Bytes() const { return bytes_; }
+    int Dropped() const { return dropped_; }
     // Message p, 1-based; an empty message outside 1..Count().
     StoredMessage At(int position) const;
     QList<StoredMessage> Messages() const;
@@ -82,7 +93,7 @@ public:
     // runs inside step 3 acts on the message on screen; if something inside
     // step 3 showed another message than the newest, step 4 shows the newest
     // again.
-    void AppendToStore(QByteArrayView header, QByteArrayView body);
+    void AppendToStore(QByteArrayView header, const QByteArray& body);
 
     // Browsing: at the end of the list in that direction, beep and stop.
     void First();
@@ -112,6 +123,7 @@ private:
     void ClearView();
     void UpdateCounter(); // entry 8 with the position and the count
     void ShowCounter(const QString& text);
+    void DropOldest();
 
     StoreKind kind_;
     HostContext& context_;
@@ -121,6 +133,8 @@ private:
     int position_ = 0;
     quint64 nextSerial_ = 1;
     quint64 shownSerial_ = 0; // serial of the message on the page, 0 for none
+    qint64 bytes_ = 0;
+    int dropped_ = 0;
 };
 
 } // namespace corvane

@@ -73,7 +73,9 @@ QList<TPopupForm*> MessagingController::OpenPopups() const {
     return out;
 }
 
-void MessagingController::ClearBtnClick() { c_.Memo1->clear(); }
+void MessagingController::ClearBtnClick() {
+    c_.Memo1->clear();
+}
 
 void MessagingController::SendBtnClick() {
     if (sending_ > 0)
@@ -201,7 +203,8 @@ void MessagingController::StartNextAnswer() {
         answering_ = nullptr;
         done->deleteLater();
         // The next answer starts before the boxes of this one are shown.
-        QMetaObject::invokeMethod(this, &MessagingController::StartNextAnswer, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &MessagingController::StartNextAnswer,
+                                  Qt::QueuedConnection);
         ReportFailures(targets, done->Outcomes());
     });
     answering_->Start();
@@ -218,12 +221,18 @@ void MessagingController::MsgServerClientRead(const QByteArray& record, const QH
                 restoreApplication_();
             PrepareReply();
         });
-        popup->SetMessage(header, msg.Body);
+        popup->SetMessage(header, msg.Body, &loader_);
+        // A flood of messages does not open windows without end: beyond the
+        // bound the oldest popup makes room (its message stays in the store).
         popups_.removeIf([](const QPointer<TPopupForm>& p) { return p.isNull(); });
+        while (popups_.size() >= MaxPopups) {
+            QPointer<TPopupForm> oldest = popups_.takeFirst();
+            if (oldest)
+                oldest->close();
+        }
         popups_.append(popup);
         LastSender = FromAnsi(msg.Sender);
         popup->show();
-        ProcessPendingMessages();
     }
     // The record is safe before anything is answered: the answer goes out in
     // the background and tells its failures after that.

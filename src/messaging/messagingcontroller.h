@@ -11,6 +11,7 @@
 // at the same time, each within the context's delivery time, while the
 // window keeps running.
 #include "common/hostcontext.h"
+#include "messaging/bodyview.h"
 #include "messaging/messageclient.h"
 #include "messaging/recipients.h"
 #include "messaging/sendresult.h"
@@ -103,6 +104,10 @@ public:
 
     // Automatic answers that may wait for the one on its way.
     static constexpr size_t MaxWaitingAnswers = 64;
+    // Popups open at once; a new one beyond closes the oldest.
+    static constexpr int MaxPopups = 20;
+    // Reads big bodies for the popups and the Incoming page.
+    BodyLoader& Loader() { return loader_; }
 
 private:
     struct PendingAnswer {
@@ -126,6 +131,7 @@ private:
     std::function<void()> memo1Change_;
     std::function<void()> restoreApplication_;
     QList<QPointer<TPopupForm>> popups_;
+    BodyLoader loader_;
     int sending_ = 0;
     std::deque<PendingAnswer> answers_;
     DeliveryBatch* answering_ = nullptr;

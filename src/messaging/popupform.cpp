@@ -85,10 +85,13 @@ void TPopupForm::PlaceOnScreen() {
     }
 }
 
-void TPopupForm::SetMessage(const QString& header, const QByteArray& body) {
+void TPopupForm::SetMessage(const QString& header, const QByteArray& body, BodyLoader* loader) {
     Edit1->setText(header);
     Edit1->setCursorPosition(0);
-    ShowBody(Memo1, body);
+    if (loader)
+        loader->Show(Memo1, body);
+    else
+        ShowBody(Memo1, body);
 }
 
 void TPopupForm::FormShow() {

@@ -17,6 +17,7 @@ class QTextEdit;
 
 namespace corvane {
 
+class BodyLoader;
 class LanguageState;
 
 class TPopupForm : public QWidget {
@@ -30,8 +31,9 @@ public:
     // The language state must outlive the popup.
     TPopupForm(const LanguageState& language, std::function<void()> replyAction);
 
-    // Puts the header into Edit1 and the body into Memo1.
-    void SetMessage(const QString& header, const QByteArray& body);
+    // Puts the header into Edit1 and the body into Memo1 (a big body through
+    // the loader, which must outlive the popup).
+    void SetMessage(const QString& header, const QByteArray& body, BodyLoader* loader = nullptr);
 
     QLineEdit* HeaderLine() const { return Edit1; }
     QTextEdit* BodyView() const { return Memo1; }

@@ -68,6 +68,10 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
     counter_ = new QLabel(language.Text(Strings::NoMessages), bar);
     counter_->setObjectName(QLatin1String(names.counter));
     barLayout->addWidget(counter_);
+    dropped_ = new QLabel(bar);
+    dropped_->setObjectName(QStringLiteral("DroppedLabel") + suffix);
+    dropped_->setVisible(false);
+    barLayout->addWidget(dropped_);
     barLayout->addStretch(1);
     AddButton(bar, QStringLiteral("FirstMsgBtn") + suffix, QStringLiteral("First message"),
               QStyle::SP_MediaSkipBackward, &StorePage::FirstMsgBtnClick);
@@ -159,12 +163,20 @@ void StorePage::DeleteAllBtnClick() {
 void StorePage::ShowMessage(const QByteArray& header, const QByteArray& body) {
     headerLine_->setText(FromAnsi(header));
     headerLine_->setCursorPosition(0);
-    ShowBody(bodyView_, body);
+    if (loader_)
+        loader_->Show(bodyView_, body);
+    else
+        ShowBody(bodyView_, body);
 }
 
 void StorePage::ClearMessage() {
     bodyView_->clear();
     headerLine_->clear();
+}
+
+void StorePage::ShowDropped(int count) {
+    dropped_->setText(QStringLiteral("(%1 oldest messages were removed to make room)").arg(count));
+    dropped_->setVisible(count > 0);
 }
 
 void StorePage::ShowCounter(const QString& text) {

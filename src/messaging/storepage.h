@@ -25,6 +25,7 @@ class QWidget;
 
 namespace corvane {
 
+class BodyLoader;
 class HostContext;
 
 class StorePage : public QObject, private MessageStoreView {
@@ -40,6 +41,9 @@ public:
     // converted to Windows-1251 once, here. The page is not brought to the
     // front.
     void AppendToStore(const QString& header, const QByteArray& body);
+    // Big bodies are read into the body view through the loader (which must
+    // outlive the page); without one, at once.
+    void SetBodyLoader(BodyLoader* loader) { loader_ = loader; }
     // Renders the counter again from the current string table.
     void RetranslateCounter();
 
@@ -50,6 +54,7 @@ public:
 
     QWidget* TabSheet() const { return tabSheet_; }
     QLabel* CounterLabel() const { return counter_; }
+    QLabel* DroppedNote() const { return dropped_; }
     QLineEdit* HeaderLine() const { return headerLine_; }
     QTextEdit* BodyView() const { return bodyView_; }
 
@@ -72,6 +77,7 @@ private:
     void ShowMessage(const QByteArray& header, const QByteArray& body) override;
     void ClearMessage() override;
     void ShowCounter(const QString& text) override;
+    void ShowDropped(int count) override;
 
     QToolButton* AddButton(QWidget* bar, const QString& name, const QString& hint, int icon,
                            void (StorePage::*handler)());
@@ -79,8 +85,10 @@ private:
     MessageStore store_;
     QWidget* tabSheet_;
     QLabel* counter_ = nullptr;
+    QLabel* dropped_ = nullptr; // the note that old messages went
     QLineEdit* headerLine_ = nullptr;
     QTextEdit* bodyView_ = nullptr;
+    BodyLoader* loader_ = nullptr;
 };
 
 } // namespace corvane

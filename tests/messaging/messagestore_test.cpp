@@ -28,6 +28,8 @@ struct RecordingView : MessageStoreView {
         ++renders;
     }
     void ShowCounter(const QString& text) override { counter = text; }
+    int dropped = 0;
+    void ShowDropped(int count) override { dropped = count; }
 };
 
 // Runs f inside the next ProcessPendingMessages, i.e. inside step 3 of an append.
@@ -296,4 +298,31 @@ TEST_F(MessageStoreTest, TextsFollowTheCurrentLanguage) {
     language.SetLanguage(Language::English);
     store.RetranslateCounter();
     EXPECT_EQ(view.counter, "Message 0 of 0");
+}
+
+TEST_F(MessageStoreTest, TheOldestMessagesGoBeyondTheBoundsAndThePageSaysSo) {
+    struct Case {
+        const char* name;
+        int messages;
+        qsizetype bodyBytes;
+        int kept;
+    };
+    const Case cases[] = {
+        {"by count", MessageStore::MaxMessages + 2, 1, MessageStore::MaxMessages},
+        {"by bytes", 3, MessageStore::MaxBytes / 2, 1},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        computer.dialogs.answers = {DialogService::Yes};
+        store.DeleteAll();
+        EXPECT_EQ(view.dropped, 0);
+        for (int i = 1; i <= k.messages; ++i)
+            store.AppendToStore("H" + QByteArray::number(i), QByteArray(k.bodyBytes, 'b'));
+        EXPECT_EQ(store.Count(), k.kept);
+        EXPECT_EQ(view.dropped, k.messages - k.kept);
+        EXPECT_LE(store.Bytes(), MessageStore::MaxBytes);
+        EXPECT_EQ(store.Position(), k.kept); // the newest is shown
+        EXPECT_EQ(store.At(k.kept).Header(), "H" + QByteArray::number(k.messages));
+        EXPECT_EQ(store.At(1).Header(), "H" + QByteArray::number(k.messages - k.kept + 1));
+    }
 }

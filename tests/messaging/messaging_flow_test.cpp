@@ -590,3 +590,35 @@ TEST(MessagingFlow, EveryFormatOfTheToolbarArrives) {
     EXPECT_EQ(list->format().style(), QTextListFormat::ListDisc);
     EXPECT_EQ(AlignmentValue(got->findBlockByNumber(2).blockFormat().alignment()), Alignment::Left);
 }
+
+TEST(MessagingFlow, PopupsStayBoundedAndABigBodyIsReadOnceForPopupAndPage) {
+    Office office(1, {"Boris"});
+    HostContext sender;
+    sender.network.bindAddress = test::LoopbackAddress(30);
+    const QString to = office.computers[0]->context.network.bindAddress.toString();
+    const int n = MessagingController::MaxPopups + 3;
+    for (int i = 1; i <= n; ++i)
+        ASSERT_EQ(DeliverToAll(sender, {to},
+                               TMsg{"Anna", "Boris", QByteArray::number(i), "Anna"}.Encode()),
+                  QList<DeliveryOutcome>{DeliveryOutcome::Delivered});
+    EXPECT_EQ(office[0].Incoming->Store().Count(), n);
+    QList<TPopupForm*> open = office[0].Messaging->OpenPopups();
+    ASSERT_EQ(open.size(), MessagingController::MaxPopups);
+    EXPECT_EQ(open.last()->BodyView()->toPlainText(), QString::number(n)); // the oldest went
+
+    // A big body with a long word: read off the window's thread, once, and
+    // shown whole in both views, which break lines anywhere.
+    QByteArray body = QByteArray(3 * LongWord, 'w');
+    while (body.size() < 3 * AsyncBytes)
+        body += " some ordinary words";
+    ASSERT_EQ(DeliverToAll(sender, {to}, TMsg{"Anna", "Boris", body, "Anna"}.Encode()),
+              QList<DeliveryOutcome>{DeliveryOutcome::Delivered});
+    ASSERT_TRUE(WaitUntil([&] { return office[0].Messaging->Loader().Pending() == 0; }, 30000));
+    open = office[0].Messaging->OpenPopups();
+    QTextEdit* views[] = {open.last()->BodyView(), office[0].Incoming->BodyView()};
+    EXPECT_NE(views[0]->document(), views[1]->document());
+    for (QTextEdit* view : views) {
+        EXPECT_EQ(view->toPlainText().remove(QLatin1Char('\n')), QString::fromLatin1(body));
+        EXPECT_EQ(view->wordWrapMode(), QTextOption::WrapAnywhere);
+    }
+}
