@@ -19,6 +19,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bed  # noqa: E402
 import chatscenario  # noqa: E402
+import receivescenario  # noqa: E402
 
 PRESENCE = "CORVANE3"
 ENDPOINT_LINE = r"^corvane: datagrams on 0\.0\.0\.0:37139, broadcasts to .*198\.18\.0\.255"
@@ -471,6 +472,12 @@ def scenario_chat(b, tools):
 scenario_chat.__doc__ = chatscenario.scenario_chat.__doc__
 
 
+def scenario_held_slots(b, tools):
+    """Idle connections held by one host while another sends: every exit 0
+    of corvane-send is a filed record, every unfiled one a non-zero exit."""
+    receivescenario.scenario_held_slots(b, tools, sys.modules[__name__])
+
+
 SCENARIOS = {
     "second_start": (2, scenario_second_start),
     "restart_after_crash": (1, scenario_restart_after_crash),
@@ -484,6 +491,7 @@ SCENARIOS = {
     "flood": (2, scenario_flood),
     "send": (3, scenario_send),
     "chat": (3, scenario_chat),
+    "held_slots": (3, scenario_held_slots),
 }
 
 
@@ -515,7 +523,7 @@ def main():
     for name, path in (("--corvane", args.corvane), ("--peer", args.peer)):
         if not path or not os.access(path, os.X_OK):
             ap.error("%s must name the built program (%r)" % (name, path))
-    if "send" in args.scenario and (not args.send or not os.access(args.send, os.X_OK)):
+    if ("send" in args.scenario or "held_slots" in args.scenario) and (not args.send or not os.access(args.send, os.X_OK)):
         ap.error("--send must name the built corvane-send")
     tools = Tools(os.path.abspath(args.corvane), os.path.abspath(args.peer),
                   os.path.abspath(args.send) if args.send else None)
