@@ -193,7 +193,9 @@ void TMainForm::BuildComposePage() {
     CompNameBtn->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     CompNameBtn->setIcon(ImageList1.Icon(ImageList::ComputerImage));
     CompNameBtn->setText(Language.Text(Strings::SelectRecipient));
-    CompNameBtn->setAccessibleName(QStringLiteral("Computer name"));
+    // A screen reader announces the chosen recipient (the caption) as the
+    // button's name; the buddy label says what it is.
+    CompNameBtn->setAccessibleDescription(QStringLiteral("Computer name"));
     CompNameBtn->setStyleSheet(QStringLiteral("QToolButton { text-align: left; }"));
     Label1->setBuddy(CompNameBtn);
     recipientRow->addWidget(Label1);

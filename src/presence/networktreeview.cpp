@@ -10,6 +10,7 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -221,6 +222,8 @@ void NetworkTreeView::InsertItems(const std::vector<const NetworkTree::Node*>& n
 }
 
 void NetworkTreeView::NodeRemoving(const NetworkTree::Node& node) {
+    if (nodeBeforeDropDown_ == &node)
+        nodeBeforeDropDown_ = nullptr;
     QTreeWidgetItem* item = items_.take(&node);
     if (!item) {
         const auto waiting = std::find(pending_.begin(), pending_.end(), &node);
@@ -238,6 +241,7 @@ void NetworkTreeView::NodeRemoving(const NetworkTree::Node& node) {
 }
 
 void NetworkTreeView::TreeClearing() {
+    nodeBeforeDropDown_ = nullptr;
     pending_.clear();
     flushTimer_.stop();
     items_.clear();
@@ -284,7 +288,32 @@ void NetworkTreeView::CompNameBtnClick() {
         firstTreeOpen_ = false;
     }
     c_.CompNameBtn->setChecked(true);
+    // Esc goes back to what was chosen before the tree opened.
+    captionBeforeDropDown_ = c_.CompNameBtn->text();
+    nodeBeforeDropDown_ = SelectedNode();
     view->setFocus(Qt::OtherFocusReason);
+}
+
+void NetworkTreeView::CloseDropDown(bool choose) {
+    if (choose) {
+        TreeView1DblClick();
+    } else {
+        QTreeWidgetItem* before = items_.value(nodeBeforeDropDown_);
+        {
+            const QSignalBlocker quiet(c_.TreeView1);
+            if (before)
+                c_.TreeView1->setCurrentItem(before);
+            else
+                c_.TreeView1->clearSelection();
+        }
+        c_.CompNameBtn->setText(captionBeforeDropDown_);
+        if (memo1Change_)
+            memo1Change_();
+        c_.TreeView1->hide();
+    }
+    // The focus goes back to the button, which releases it.
+    c_.CompNameBtn->setChecked(false);
+    c_.CompNameBtn->setFocus(Qt::OtherFocusReason);
 }
 
 void NetworkTreeView::TreeView1Change() {
@@ -306,6 +335,16 @@ void NetworkTreeView::TreeView1Exit() {
 }
 
 bool NetworkTreeView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == c_.TreeView1 && event->type() == QEvent::KeyPress) {
+        // Enter chooses the node under the cursor, Esc keeps the earlier
+        // choice; both close the tree.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if ((enter || key->key() == Qt::Key_Escape) && key->modifiers() == Qt::NoModifier) {
+            CloseDropDown(enter);
+            return true;
+        }
+    }
     if (watched == c_.TreeView1 && event->type() == QEvent::FocusOut) {
         // A context menu or another application taking the keyboard does not
         // leave the tree; moving to another control of the window does.

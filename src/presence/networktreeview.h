@@ -105,6 +105,9 @@ private:
     void TreeClearing() override;
     void RepaintRequested() override;
     void ShowContextMenu(const QPoint& pos);
+    // Hides the dropped-down tree by keyboard: choosing the current node, or
+    // going back to the choice from before the drop-down.
+    void CloseDropDown(bool choose);
 
     NetworkTreeControls c_;
     QPointer<QTreeWidget> treeWidget_;
@@ -117,6 +120,8 @@ private:
     std::vector<const NetworkTree::Node*> pending_; // added, not yet in the view
     QTimer flushTimer_;
     int repaints_ = 0;
+    QString captionBeforeDropDown_;
+    const NetworkTree::Node* nodeBeforeDropDown_ = nullptr;
 };
 
 } // namespace corvane

@@ -9,6 +9,7 @@
 #include "settings/optionspage.h"
 #include "support/testcontext.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -291,6 +292,53 @@ TEST_F(PresenceWindowTest, RecipientCaptionFollowsTheChoice) {
     EXPECT_EQ(a.CompNameBtn->text(), "Select an Recipient");
     EXPECT_TRUE(a.CompNameBtn->isEnabled());
     EXPECT_FALSE(a.SendBtn->isEnabled());
+}
+
+TEST_F(PresenceWindowTest, TheKeyboardChoosesInTheTreeAndAScreenReaderHearsTheChoice) {
+    for (auto& f : forms)
+        f->RestoreApplication();
+    Protocol(0).WhoIsHereEvent();
+    ASSERT_TRUE(Lists(0, All3));
+    TMainForm& a = Form(0);
+    a.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&a));
+    auto spoken = [&] {
+        return QAccessible::queryAccessibleInterface(a.CompNameBtn)->text(QAccessible::Name);
+    };
+    EXPECT_EQ(spoken(), "Select an Recipient");
+    a.CompNameBtn->setFocus();
+    QTest::keyClick(a.CompNameBtn, Qt::Key_Space); // opens the tree
+    ASSERT_TRUE(a.TreeView1->hasFocus());
+    struct Case {
+        Qt::Key close;
+        QString shown; // the caption after closing
+    } cases[] = {{Qt::Key_Return, "HOST1"}, {Qt::Key_Escape, "HOST1"}, {Qt::Key_Enter, "HOST3"}};
+    int downs = 0;
+    for (const Case& c : cases) {
+        if (!a.TreeView1->isVisible())
+            QTest::keyClick(a.CompNameBtn, Qt::Key_Space);
+        ASSERT_TRUE(a.TreeView1->isVisible());
+        for (int i = 0; i <= downs; ++i) // the keys move on from the current node
+            QTest::keyClick(a.TreeView1, Qt::Key_Down);
+        downs = 1;
+        QTest::keyClick(a.TreeView1, c.close);
+        EXPECT_FALSE(a.TreeView1->isVisible());
+        EXPECT_FALSE(a.CompNameBtn->isChecked());
+        EXPECT_TRUE(a.CompNameBtn->hasFocus());
+        EXPECT_EQ(a.CompNameBtn->text(), c.shown);
+        EXPECT_EQ(spoken(), c.shown);
+        EXPECT_EQ(View(0).SelectedNode()->Text(), c.shown);
+    }
+    // Esc after the first choice ever goes back to choosing nobody.
+    a.RadioGroup1Items->button(1)->click();
+    a.RadioGroup1Items->button(0)->click();
+    a.TreeView1->clearSelection();
+    QTest::keyClick(a.CompNameBtn, Qt::Key_Space);
+    QTest::keyClick(a.TreeView1, Qt::Key_Home);
+    EXPECT_EQ(a.CompNameBtn->text(), "General");
+    QTest::keyClick(a.TreeView1, Qt::Key_Escape);
+    EXPECT_EQ(a.CompNameBtn->text(), "Select an Recipient");
+    EXPECT_EQ(View(0).SelectedNode(), nullptr);
 }
 
 TEST_F(PresenceWindowTest, RemovingTheChosenComputerChoosesNobody) {
