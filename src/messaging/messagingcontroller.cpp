@@ -230,9 +230,14 @@ void MessagingController::MsgServerClientRead(const QByteArray& record, const QH
             if (oldest)
                 oldest->close();
         }
+        for (auto p = popups_.crbegin(); p != popups_.crend(); ++p)
+            if (*p && (*p)->IsOpen()) {
+                popup->PlaceAfter((*p)->pos()); // not over the previous one
+                break;
+            }
         popups_.append(popup);
         LastSender = FromAnsi(msg.Sender);
-        popup->show();
+        popup->ShowBesideModalBoxes();
     }
     // The record is safe before anything is answered: the answer goes out in
     // the background and tells its failures after that.
@@ -266,7 +271,9 @@ void MessagingController::PrepareReply() {
         if (QAbstractButton* first = c_.RadioGroup1Items->button(0))
             first->setChecked(true);
     }
-    treeView_.SelectNodeWithText(LastSender); // the tree makes it the recipient
+    // The tree makes the sender the recipient; a window shown for the first
+    // time just now lists the sender once its answer is in.
+    treeView_.SelectNodeWithTextWhenListed(LastSender);
     c_.CompNameBtn->setEnabled(true);
     c_.PageControl1->setCurrentWidget(c_.TabSheet1);
     c_.Memo1->setFocus();

@@ -2,8 +2,10 @@
 
 #include "messaging/bodyview.h"
 #include "messaging/popupcaptions.h"
+#include "messaging/popupplacement.h"
 #include "settings/stringtable.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -11,7 +13,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTextEdit>
+#include <QTimer>
 #include <QWindow>
 
 namespace corvane {
@@ -26,8 +30,22 @@ void PaintButtonFace(QWidget* w) {
 
 } // namespace
 
+QString FitHeader(const QString& header, const QFontMetrics& metrics, int width) {
+    if (metrics.horizontalAdvance(header) <= width)
+        return header;
+    const qsizetype open =
+        header.endsWith(QLatin1Char(')')) ? header.lastIndexOf(QStringLiteral(" (")) : -1;
+    const QString time = open >= 0 ? header.mid(open) : QString();
+    const QString names = open >= 0 ? header.left(open) : header;
+    const int room = width - metrics.horizontalAdvance(time);
+    QString shown = metrics.elidedText(names, Qt::ElideMiddle, qMax(0, room));
+    if (shown.isEmpty())
+        shown = QStringLiteral("…");
+    return shown + time;
+}
+
 TPopupForm::TPopupForm(const LanguageState& language, std::function<void()> replyAction)
-    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), language_(language),
+    : QDialog(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), language_(language),
       replyAction_(std::move(replyAction)) {
     setObjectName(QStringLiteral("PopupForm"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -78,20 +96,70 @@ void TPopupForm::PlaceOnScreen() {
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     resize(DefaultWidth - frame.left() - frame.right(),
            DefaultHeight - frame.top() - frame.bottom());
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - DefaultWidth) / 2,
-             area.y() + (area.height() - DefaultHeight) / 2);
-    }
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(NextPopupPosition(screen->availableGeometry(), QSize(DefaultWidth, DefaultHeight),
+                               after_));
+}
+
+void TPopupForm::PlaceAfter(const QPoint& previous) {
+    after_ = previous;
+    PlaceOnScreen();
 }
 
 void TPopupForm::SetMessage(const QString& header, const QByteArray& body, BodyLoader* loader) {
-    Edit1->setText(header);
-    Edit1->setCursorPosition(0);
+    header_ = header;
+    ShowHeader();
     if (loader)
         loader->Show(Memo1, body);
     else
         ShowBody(Memo1, body);
+}
+
+void TPopupForm::ShowHeader() {
+    // Long names give way in the middle; the time stays readable, and the
+    // whole line is in the tool tip and the description.
+    const int frame = Edit1->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, Edit1);
+    const QString shown = FitHeader(header_, Edit1->fontMetrics(), Edit1->width() - 2 * frame - 6);
+    Edit1->setText(shown);
+    Edit1->setCursorPosition(0);
+    Edit1->setToolTip(shown == header_ ? QString() : header_);
+    Edit1->setAccessibleDescription(header_);
+}
+
+void TPopupForm::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    ShowHeader();
+}
+
+void TPopupForm::closeEvent(QCloseEvent* event) {
+    closed_ = true;
+    QDialog::closeEvent(event);
+}
+
+void TPopupForm::ShowBesideModalBoxes() {
+    if (closed_)
+        return;
+    showRequested_ = true;
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == this) {
+        show();
+        return;
+    }
+    waitingFor_ = modal;
+    modal->installEventFilter(this);
+    connect(modal, &QObject::destroyed, this, &TPopupForm::ShowBesideModalBoxes,
+            Qt::QueuedConnection);
+}
+
+bool TPopupForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == waitingFor_ && event->type() == QEvent::Hide) {
+        watched->removeEventFilter(this);
+        disconnect(watched, &QObject::destroyed, this, nullptr);
+        waitingFor_ = nullptr;
+        // Once the box is gone (another may come up next).
+        QTimer::singleShot(0, this, &TPopupForm::ShowBesideModalBoxes);
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TPopupForm::FormShow() {
@@ -104,7 +172,7 @@ void TPopupForm::FormShow() {
 void TPopupForm::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
         FormShow();
-    QWidget::showEvent(event);
+    QDialog::showEvent(event);
     if (!placed_) {
         placed_ = true;
         PlaceOnScreen();
@@ -116,7 +184,7 @@ void TPopupForm::keyPressEvent(QKeyEvent* event) {
         CloseBtn->click();
         return;
     }
-    QWidget::keyPressEvent(event);
+    QDialog::keyPressEvent(event);
 }
 
 void TPopupForm::ReplyBtnClick() {

@@ -1,16 +1,21 @@
 #pragma once
 // The incoming-message popup: a window of its own per message, without an
-// owner, on top of all other windows, centred on the screen. It shows the
-// header line (Edit1) and the body (Memo1) and offers Reply and Close; Esc
-// presses Close. A closed popup destroys itself.
+// owner, on top of all other windows; the first is centred on the screen and
+// each next one opens a step away from the previous one. It shows the header
+// line (Edit1) and the body (Memo1) and offers Reply and Close; Esc presses
+// Close. A closed popup destroys itself. It is a dialog window, so a screen
+// reader announces it by its title.
 //
 // Its captions follow the language each time it is shown; a popup that stays
 // open keeps the captions it was shown with.
 #include <QByteArray>
+#include <QDialog>
+#include <QPointer>
 #include <QString>
-#include <QWidget>
 #include <functional>
+#include <optional>
 
+class QFontMetrics;
 class QLineEdit;
 class QPushButton;
 class QTextEdit;
@@ -20,7 +25,11 @@ namespace corvane {
 class BodyLoader;
 class LanguageState;
 
-class TPopupForm : public QWidget {
+// The header line as it fits into width pixels: the part before the time is
+// shortened in the middle, the time in brackets at its end always stays.
+QString FitHeader(const QString& header, const QFontMetrics& metrics, int width);
+
+class TPopupForm : public QDialog {
     Q_OBJECT
 public:
     static constexpr int DefaultWidth = 389;
@@ -34,6 +43,15 @@ public:
     // Puts the header into Edit1 and the body into Memo1 (a big body through
     // the loader, which must outlive the popup).
     void SetMessage(const QString& header, const QByteArray& body, BodyLoader* loader = nullptr);
+    // Opens a step away from this earlier popup (its outer top-left corner)
+    // instead of in the centre.
+    void PlaceAfter(const QPoint& previous);
+    // Shows the popup now, or when no modal box is open any more, so that it
+    // never covers a question the user has to answer.
+    void ShowBesideModalBoxes();
+    QString Header() const { return header_; }
+    // Shown, or waiting to be shown, and not closed.
+    bool IsOpen() const { return !closed_ && (isVisible() || showRequested_); }
 
     QLineEdit* HeaderLine() const { return Edit1; }
     QTextEdit* BodyView() const { return Memo1; }
@@ -46,11 +64,15 @@ public Q_SLOTS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormShow();
-    void PlaceOnScreen(); // outer size and centre of the screen
+    void PlaceOnScreen(); // outer size and place on the screen
+    void ShowHeader();
 
     const LanguageState& language_;
     std::function<void()> replyAction_;
@@ -59,6 +81,11 @@ private:
     QPushButton* ReplyBtn;
     QPushButton* CloseBtn;
     bool placed_ = false;
+    bool showRequested_ = false;
+    bool closed_ = false;
+    std::optional<QPoint> after_;
+    QString header_;
+    QPointer<QWidget> waitingFor_; // the modal box this popup waits for
 };
 
 } // namespace corvane

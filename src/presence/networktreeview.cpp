@@ -171,6 +171,14 @@ bool NetworkTreeView::SelectNodeWithText(const QString& text) {
     return true;
 }
 
+void NetworkTreeView::SelectNodeWithTextWhenListed(const QString& text) {
+    wantedText_.clear();
+    if (SelectNodeWithText(text))
+        return;
+    wantedText_ = text;
+    wantedCaption_ = c_.CompNameBtn->text();
+}
+
 void NetworkTreeView::NodeAdded(const NetworkTree::Node& node) {
     if (c_.TreeView1->isVisible() || !pending_.empty()) {
         pending_.push_back(&node);
@@ -219,6 +227,18 @@ void NetworkTreeView::InsertItems(const std::vector<const NetworkTree::Node*>& n
         run.append(item);
     }
     insertRun();
+    if (wantedText_.isEmpty())
+        return;
+    if (c_.CompNameBtn->text() != wantedCaption_) {
+        wantedText_.clear(); // the user has chosen since
+        return;
+    }
+    for (const NetworkTree::Node* node : nodes)
+        if (node->Text() == wantedText_) {
+            wantedText_.clear();
+            SelectNodeWithText(node->Text());
+            return;
+        }
 }
 
 void NetworkTreeView::NodeRemoving(const NetworkTree::Node& node) {

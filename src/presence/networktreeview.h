@@ -83,6 +83,10 @@ public:
     // recipient caption then names it (also when it was selected already).
     // False when no node has that text.
     bool SelectNodeWithText(const QString& text);
+    // The same, and when no node has that text yet (the window has just
+    // opened its endpoint and the answers are on their way), selects it as
+    // soon as it is listed, unless the user chose otherwise meanwhile.
+    void SelectNodeWithTextWhenListed(const QString& text);
     QTreeWidgetItem* ItemOf(const NetworkTree::Node* node) {
         FlushPendingNodes();
         return items_.value(node);
@@ -121,6 +125,8 @@ private:
     QTimer flushTimer_;
     int repaints_ = 0;
     QString captionBeforeDropDown_;
+    QString wantedText_;    // to select once listed
+    QString wantedCaption_; // the caption while it is wanted
     const NetworkTree::Node* nodeBeforeDropDown_ = nullptr;
 };
 

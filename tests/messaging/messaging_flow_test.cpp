@@ -505,6 +505,7 @@ TEST(MessagingFlow, PopupsStackAndReplyAnswersTheLastSender) {
     ASSERT_TRUE(WaitUntil([&] { return Received(*office[0].Incoming, 2); }));
     const auto popups = office[0].Messaging->OpenPopups();
     ASSERT_EQ(popups.size(), 2);
+    EXPECT_NE(popups[0]->pos(), popups[1]->pos()); // both can be seen
     EXPECT_NE(popups[0]->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(),
               popups[1]->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text());
     // Reply in the older popup answers the newest sender; with an empty
@@ -520,6 +521,32 @@ TEST(MessagingFlow, PopupsStackAndReplyAnswersTheLastSender) {
     EXPECT_FALSE(office[0].SendBtn->isEnabled());
     office.Write(0, QStringLiteral("answer"));
     EXPECT_TRUE(office[0].SendBtn->isEnabled());
+}
+
+TEST(MessagingFlow, ReplyFromThePopupThatFirstShowsTheWindowChoosesTheSender) {
+    auto computers = MakeComputers(2);
+    std::vector<std::unique_ptr<TMainForm>> forms;
+    for (auto& c : computers) {
+        c->context.timings.openWaitMs = 30;
+        forms.push_back(std::make_unique<TMainForm>(c->context));
+    }
+    TMainForm& anna = *forms[0];
+    TMainForm& boris = *forms[1]; // in the tray, never shown: it has heard of nobody
+    anna.Options->AliasEdit->setText(QStringLiteral("Anna"));
+    anna.RestoreApplication();
+    boris.AppActivate();
+    const auto outcomes =
+        DeliverToAll(computers[0]->context, {computers[1]->context.network.bindAddress.toString()},
+                     TMsg{"Anna", "HOST2", "{\\rtf1 hello}", "Anna"}.Encode());
+    ASSERT_EQ(outcomes, QList<DeliveryOutcome>{DeliveryOutcome::Delivered});
+    ASSERT_TRUE(WaitUntil([&] { return boris.Messaging->OpenPopups().size() == 1; }));
+    ASSERT_FALSE(boris.EverShown());
+    QTest::mouseClick(boris.Messaging->OpenPopups().first()->ReplyButton(), Qt::LeftButton);
+    EXPECT_TRUE(boris.EverShown());
+    EXPECT_TRUE(WaitUntil([&] { return boris.CompNameBtn->text() == QStringLiteral("Anna"); }))
+        << boris.CompNameBtn->text().toStdString();
+    boris.Memo1->setPlainText(QStringLiteral("hi Anna"));
+    EXPECT_TRUE(boris.SendBtn->isEnabled());
 }
 
 TEST(MessagingFlow, HeaderDateAndTime) {

@@ -1,9 +1,11 @@
 #include "messaging/popupform.h"
+#include "messaging/popupplacement.h"
 
 #include "common/errors.h"
 #include "settings/stringtable.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -145,4 +147,82 @@ TEST_F(PopupFormTest, ReplyClosesEvenWhenTheActionFails) {
     QTest::mouseClick(p->ReplyButton(), Qt::LeftButton);
     DeleteClosedWindows();
     EXPECT_TRUE(popups.back().isNull());
+}
+
+TEST(PopupPlacement, CentredFirstThenAStepOnAndNeverOffTheArea) {
+    const QRect area(0, 0, 1000, 700);
+    const QSize size(389, 282);
+    const struct {
+        std::optional<QPoint> previous;
+        QPoint expected;
+    } cases[] = {
+        {std::nullopt, {305, 209}},     // centred
+        {QPoint(305, 209), {333, 237}}, // a step right and down
+        // Past an edge it comes round from the other side, a little further
+        // on each time, so later rounds do not cover earlier ones.
+        {QPoint(600, 100), {16, 128}},
+        {QPoint(100, 410), {128, 19}},
+        {QPoint(611, 418), {27, 27}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NextPopupPosition(area, size, c.previous), c.expected);
+    // A popup larger than the area keeps to its top-left corner.
+    EXPECT_EQ(NextPopupPosition(QRect(50, 20, 300, 200), size, QPoint(50, 20)), QPoint(50, 20));
+}
+
+TEST(PopupHeader, LongNamesGiveWayButTheTimeStays) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString time = QStringLiteral(" (07.12.2026 09:05:01)");
+    const QString shortHeader = QStringLiteral("Message from Anna to Boris") + time;
+    const QString longHeader = QStringLiteral("Message from ") + QString(60, QLatin1Char('A')) +
+                               QStringLiteral(" to ") + QString(60, QLatin1Char('B')) + time;
+    const int roomy = metrics.horizontalAdvance(shortHeader) + 4;
+    EXPECT_EQ(FitHeader(shortHeader, metrics, roomy), shortHeader);
+    for (int width : {roomy, metrics.horizontalAdvance(time) + 10, 10}) {
+        const QString shown = FitHeader(longHeader, metrics, width);
+        EXPECT_TRUE(shown.endsWith(time)) << width;
+        EXPECT_TRUE(shown.contains(QChar(0x2026))) << width;
+        if (width > metrics.horizontalAdvance(time) + 20) {
+            EXPECT_LE(metrics.horizontalAdvance(shown), width);
+            EXPECT_TRUE(shown.startsWith(QStringLiteral("Message"))) << width;
+        }
+    }
+}
+
+TEST_F(PopupFormTest, TheWholeHeaderStaysReachableWhenItIsShortened) {
+    const QString header = QStringLiteral("Message from ") + QString(80, QLatin1Char('N')) +
+                           QStringLiteral(" to ALL (07.12.2026 09:05:01)");
+    TPopupForm* p = Open(header, "b");
+    EXPECT_TRUE(p->HeaderLine()->text().endsWith(QStringLiteral("(07.12.2026 09:05:01)")));
+    EXPECT_NE(p->HeaderLine()->text(), header);
+    EXPECT_EQ(p->HeaderLine()->toolTip(), header);
+    EXPECT_EQ(p->HeaderLine()->accessibleDescription(), header);
+    EXPECT_EQ(p->Header(), header);
+}
+
+TEST_F(PopupFormTest, APopupWaitsUntilTheModalBoxIsAnswered) {
+    QDialog box;
+    box.setModal(true);
+    box.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &box);
+    auto* p = new TPopupForm(language, {});
+    popups.append(p);
+    p->SetMessage(QStringLiteral("h"), "b");
+    p->ShowBesideModalBoxes();
+    QTest::qWait(20);
+    EXPECT_FALSE(p->isVisible());
+    EXPECT_TRUE(p->IsOpen());
+    box.accept();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p->isVisible(); }, 5000));
+    // Closed while it waited, it never shows.
+    QDialog second;
+    second.setModal(true);
+    second.show();
+    auto* q = new TPopupForm(language, {});
+    popups.append(q);
+    q->ShowBesideModalBoxes();
+    q->close();
+    second.accept();
+    QTest::qWait(20);
+    EXPECT_FALSE(popups.back() && popups.back()->isVisible());
 }
