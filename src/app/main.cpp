@@ -1,6 +1,8 @@
 // The entry: one copy per user; a second start brings up the first copy's
 // main window and ends with exit code 0.
+#include "app/applicationsetup.h"
 #include "app/canberrasoundplayer.h"
+#include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/sessionsignals.h"
 #include "app/singleinstance.h"
@@ -14,10 +16,11 @@
 using namespace corvane;
 
 int main(int argc, char** argv) {
+    // Answered before the application object, which needs a display.
+    if (const int answered = AnswerCommandLine(argc, argv, stdout); answered >= 0)
+        return answered;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Corvane"));
-    QApplication::setApplicationDisplayName(ApplicationTitle);
-    QApplication::setQuitOnLastWindowClosed(false);
+    SetUpApplication();
 
     HostContext context;
     FillSystemContext(context, QApplication::applicationFilePath());

@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 
 #include "addressbook/groupspage.h"
+#include "app/pagecontrol.h"
 #include "chat/chatform.h"
 #include "common/dialogservice.h"
 #include "common/timedwait.h"
@@ -61,7 +62,8 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
-    PageControl1 = new QTabWidget(central);
+    // A little room for the frames of the window and the page control.
+    PageControl1 = new PageControl(DesignWidth - 8, central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     const struct {
         QWidget** page;

@@ -1,7 +1,9 @@
 #include "app/widgetdialogservice.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <cstdio>
 
@@ -22,30 +24,62 @@ DialogService::Button WidgetDialogService::MessageBox(const QString& text, const
         std::fprintf(stderr, "corvane: [%s] %s\n", qPrintable(title), qPrintable(text));
         return (buttons & ~Ok) ? Cancel : Ok;
     }
-    QMessageBox box(nullptr);
-    box.setWindowTitle(title);
-    box.setText(text);
-    switch (icon) {
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Stop: box.setIcon(QMessageBox::Critical); break;
+    const std::unique_ptr<QMessageBox> box = BuildMessageBox(text, title, icon, buttons);
+    switch (box->exec()) {
+    case QMessageBox::Ok:
+        return Ok;
+    case QMessageBox::Yes:
+        return Yes;
+    case QMessageBox::No:
+        return No;
+    case QMessageBox::Cancel:
+        return Cancel;
+    default:
+        return (buttons & ~Ok) ? Cancel : Ok;
     }
+}
+
+std::unique_ptr<QMessageBox> WidgetDialogService::BuildMessageBox(const QString& text,
+                                                                  const QString& title, Icon icon,
+                                                                  Buttons buttons) {
+    auto box = std::make_unique<QMessageBox>();
+    box->setWindowTitle(title);
+    box->setWindowIcon(QApplication::windowIcon());
+    box->setText(text);
+    QString spoken;
+    switch (icon) {
+    case Icon::None:
+        box->setIcon(QMessageBox::NoIcon);
+        break;
+    case Icon::Information:
+        box->setIcon(QMessageBox::Information);
+        spoken = QStringLiteral("Information");
+        break;
+    case Icon::Question:
+        box->setIcon(QMessageBox::Question);
+        spoken = QStringLiteral("Question");
+        break;
+    case Icon::Warning:
+        box->setIcon(QMessageBox::Warning);
+        spoken = QStringLiteral("Warning");
+        break;
+    case Icon::Stop:
+        box->setIcon(QMessageBox::Critical);
+        spoken = QStringLiteral("Error");
+        break;
+    }
+    if (auto* picture = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label")))
+        picture->setAccessibleName(spoken);
+    if (auto* answers = box->findChild<QDialogButtonBox*>())
+        answers->setAccessibleName(QStringLiteral("Buttons"));
     QMessageBox::StandardButtons standard;
     if (buttons & Ok) standard |= QMessageBox::Ok;
     if (buttons & Yes) standard |= QMessageBox::Yes;
     if (buttons & No) standard |= QMessageBox::No;
     if (buttons & Cancel) standard |= QMessageBox::Cancel;
-    box.setStandardButtons(standard ? standard : QMessageBox::Ok);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    switch (box.exec()) {
-    case QMessageBox::Ok: return Ok;
-    case QMessageBox::Yes: return Yes;
-    case QMessageBox::No: return No;
-    case QMessageBox::Cancel: return Cancel;
-    default: return (buttons & ~Ok) ? Cancel : Ok;
-    }
+    box->setStandardButtons(standard ? standard : QMessageBox::Ok);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    return box;
 }
 
 QString WidgetDialogService::OpenFileName(const QString& title, const QString& filter) {

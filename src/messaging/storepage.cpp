@@ -34,9 +34,10 @@ const PageNames& NamesFor(StoreKind kind) {
     return kind == StoreKind::Incoming ? incoming : outgoing;
 }
 
-QFrame* AddPanel(QWidget* parent, QBoxLayout* layout, const char* name) {
+QFrame* AddPanel(QWidget* parent, QBoxLayout* layout, const char* name, const QString& spoken) {
     auto* panel = new QFrame(parent);
     panel->setObjectName(QLatin1String(name));
+    panel->setAccessibleName(spoken);
     layout->addWidget(panel);
     return panel;
 }
@@ -61,7 +62,9 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
     pageLayout->setSpacing(4);
 
     // Button bar: the counter on the left, the six buttons on the right.
-    QFrame* bar = AddPanel(host, pageLayout, names.panels[0]);
+    QFrame* bar = AddPanel(host, pageLayout, names.panels[0],
+                           kind == StoreKind::Incoming ? QStringLiteral("Incoming messages")
+                                                       : QStringLiteral("Outgoing messages"));
     auto* barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(0, 0, 0, 0);
     barLayout->setSpacing(2);
@@ -88,7 +91,7 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
               QStyle::SP_TrashIcon, &StorePage::DeleteAllBtnClick);
 
     // Header line.
-    QFrame* headerBar = AddPanel(host, pageLayout, names.panels[1]);
+    QFrame* headerBar = AddPanel(host, pageLayout, names.panels[1], QStringLiteral("Header"));
     auto* headerLayout = new QHBoxLayout(headerBar);
     headerLayout->setContentsMargins(0, 0, 0, 0);
     headerLine_ = new QLineEdit(headerBar);
@@ -98,7 +101,7 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
     headerLayout->addWidget(headerLine_);
 
     // Body view, filling the rest of the page.
-    QFrame* bodyArea = AddPanel(host, pageLayout, names.panels[2]);
+    QFrame* bodyArea = AddPanel(host, pageLayout, names.panels[2], QStringLiteral("Message body"));
     pageLayout->setStretchFactor(bodyArea, 1);
     auto* bodyLayout = new QVBoxLayout(bodyArea);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
