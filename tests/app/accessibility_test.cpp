@@ -28,8 +28,8 @@ namespace {
 
 // Every accessible object a person meets must be named, except plain
 // containers (pages, their stack, layout hosts, the insides of scroll areas,
-// the menu bar), scroll bars, separators, and menus, which are announced by
-// the item that opens them.
+// the menu bar), scroll bars, separators, and menus and the lists of combo
+// boxes, which are announced by the control that opens them.
 void CollectUnnamed(QAccessibleInterface* iface, const QString& path, QStringList& unnamed) {
     if (!iface)
         return;
@@ -40,9 +40,13 @@ void CollectUnnamed(QAccessibleInterface* iface, const QString& path, QStringLis
                                        QLatin1Char(':') + object->objectName()
                                  : QString()) +
                          QStringLiteral("(role %1)").arg(int(role));
+    QAccessibleInterface* parent = iface->parent();
+    const bool listOfCombo = role == QAccessible::List && parent &&
+                             parent->role() == QAccessible::ComboBox;
     const bool exempt = role == QAccessible::Client || role == QAccessible::LayeredPane ||
                         role == QAccessible::MenuBar || role == QAccessible::ScrollBar ||
-                        role == QAccessible::Separator || role == QAccessible::PopupMenu;
+                        role == QAccessible::Separator || role == QAccessible::PopupMenu ||
+                        listOfCombo;
     if (!exempt && iface->text(QAccessible::Name).trimmed().isEmpty())
         unnamed << here;
     for (int i = 0; i < iface->childCount(); ++i)
