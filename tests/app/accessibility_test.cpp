@@ -28,8 +28,9 @@ namespace {
 
 // Every accessible object a person meets must be named, except plain
 // containers (pages, their stack, layout hosts, the insides of scroll areas,
-// the menu bar), scroll bars, separators, and menus and the lists of combo
-// boxes, which are announced by the control that opens them.
+// the menu bar), scroll bars, separators, texts (an empty one says nothing),
+// and menus and the lists of combo boxes, which are announced by the control
+// that opens them.
 void CollectUnnamed(QAccessibleInterface* iface, const QString& path, QStringList& unnamed) {
     if (!iface)
         return;
@@ -46,7 +47,7 @@ void CollectUnnamed(QAccessibleInterface* iface, const QString& path, QStringLis
     const bool exempt = role == QAccessible::Client || role == QAccessible::LayeredPane ||
                         role == QAccessible::MenuBar || role == QAccessible::ScrollBar ||
                         role == QAccessible::Separator || role == QAccessible::PopupMenu ||
-                        listOfCombo;
+                        role == QAccessible::StaticText || listOfCombo;
     if (!exempt && iface->text(QAccessible::Name).trimmed().isEmpty())
         unnamed << here;
     for (int i = 0; i < iface->childCount(); ++i)
