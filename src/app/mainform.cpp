@@ -23,6 +23,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -502,7 +503,8 @@ std::function<void()> TMainForm::ShortcutFor(QWidget* focus, const QKeyEvent& ke
     // Copy and Paste: Ctrl+X in the alias field cuts, it does not exit.
     const bool ownClipboard =
         (qobject_cast<QLineEdit*>(focus) && !static_cast<QLineEdit*>(focus)->isReadOnly()) ||
-        (qobject_cast<QTextEdit*>(focus) && !static_cast<QTextEdit*>(focus)->isReadOnly());
+        (qobject_cast<QTextEdit*>(focus) && !static_cast<QTextEdit*>(focus)->isReadOnly()) ||
+        (qobject_cast<QComboBox*>(focus) && static_cast<QComboBox*>(focus)->isEditable());
     if (ownClipboard && (sequence == QKeySequence::Cut || sequence == QKeySequence::Copy ||
                          sequence == QKeySequence::Paste))
         return {};

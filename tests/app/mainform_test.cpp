@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -296,6 +297,12 @@ TEST(MainForm, EditorKeysActOnTheComposeEditorFromAnywhere) {
     form.Options->AliasEdit->selectAll();
     QTest::keyClick(form.Options->AliasEdit, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(form.Options->AliasEdit->text(), QString());
+    form.PageControl1->setCurrentWidget(form.TabSheet1); // so does the size box
+    QComboBox* size = form.Editor->Panel8->ComboBox1;
+    size->setFocus();
+    size->lineEdit()->selectAll();
+    QTest::keyClick(size, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(size->currentText(), QString());
     EXPECT_TRUE(c.dialogs.shown.empty());
 
     // The incoming viewer's context menu and keys act on the compose editor.
