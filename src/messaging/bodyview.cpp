@@ -33,6 +33,7 @@ void SplitLongParagraphs(QTextDocument* doc) {
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);
     QTextCursor cursor(doc);
+    cursor.beginEditBlock();
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         if (block.length() <= MaxParagraphChars)
             continue;
@@ -53,6 +54,7 @@ void SplitLongParagraphs(QTextDocument* doc) {
         }
         block = cursor.block(); // the last piece
     }
+    cursor.endEditBlock();
     doc->setUndoRedoEnabled(undo);
 }
 
