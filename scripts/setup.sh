@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
-  libgl-dev libcanberra-dev
+  libgl-dev libcanberra-dev libasound2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libfuzzer-14-dev
   iproute2 procps util-linux python3

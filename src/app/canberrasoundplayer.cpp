@@ -3,16 +3,34 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <alsa/asoundlib.h>
 #include <canberra.h>
+#include <cstdio>
 
 namespace corvane {
 
+namespace {
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+} // namespace
+
 CanberraSoundPlayer::CanberraSoundPlayer(QStringList searchDirs)
-    : searchDirs_(std::move(searchDirs)) {
-    if (ca_context_create(&context_) != CA_SUCCESS)
+    : report([](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); }),
+      searchDirs_(std::move(searchDirs)) {
+    snd_lib_error_set_handler(&QuietAlsa);
+    createError_ = ca_context_create(&context_);
+    if (createError_ != CA_SUCCESS)
         context_ = nullptr;
     else
         ca_context_change_props(context_, CA_PROP_APPLICATION_NAME, "Corvane", nullptr);
+}
+
+void CanberraSoundPlayer::Failed(int error) {
+    if (told_ || error == CA_SUCCESS)
+        return;
+    told_ = true;
+    if (report)
+        report(QStringLiteral("corvane: sounds cannot play (%1); this is not said again")
+                   .arg(QString::fromUtf8(ca_strerror(error))));
 }
 
 CanberraSoundPlayer::~CanberraSoundPlayer() {
@@ -36,14 +54,17 @@ QString CanberraSoundPlayer::FindSoundFile(const QString& fileName) const {
 }
 
 void CanberraSoundPlayer::PlayEventSound(const QString& fileName, const QString& themeId) {
-    if (!context_)
+    if (!context_) {
+        Failed(createError_);
         return;
+    }
     const QString path = FindSoundFile(fileName);
     if (!path.isEmpty())
-        ca_context_play(context_, 0, CA_PROP_MEDIA_FILENAME, QFile::encodeName(path).constData(),
-                        nullptr);
+        Failed(ca_context_play(context_, 0, CA_PROP_MEDIA_FILENAME,
+                               QFile::encodeName(path).constData(), nullptr));
     else
-        ca_context_play(context_, 0, CA_PROP_EVENT_ID, themeId.toUtf8().constData(), nullptr);
+        Failed(
+            ca_context_play(context_, 0, CA_PROP_EVENT_ID, themeId.toUtf8().constData(), nullptr));
 }
 
 void CanberraSoundPlayer::Beep() { QApplication::beep(); }
