@@ -321,7 +321,8 @@ class Host:
         }
         if extra:
             env.update(extra)
-        return env
+        # A value of None takes the variable away.
+        return {k: v for k, v in env.items() if v is not None}
 
 
 class _Bridge:

@@ -478,6 +478,21 @@ def scenario_held_slots(b, tools):
     receivescenario.scenario_held_slots(b, tools, sys.modules[__name__])
 
 
+def scenario_help_without_display(b, tools):
+    """--help and --version print and end with exit code 0 on a host without
+    any display; nothing of the program starts."""
+    no_display = {"QT_QPA_PLATFORM": None, "DISPLAY": None, "WAYLAND_DISPLAY": None}
+    for args, first in ((["--help"], "Usage: corvane"), (["--version"], "Corvane 3.0")):
+        p = b.run(1, [tools.corvane] + args, "corvane" + args[0], timeout=T, env=no_display)
+        rc = p.popen.returncode
+        expect(rc == 0, "corvane %s ended with %s:%s" % (args[0], rc, p.tail()))
+        out = p.output("stdout")
+        expect(out.startswith(first), "corvane %s printed %r" % (args[0], out))
+        expect("platform plugin" not in p.output("stderr"), "Qt was started:%s" % p.tail())
+    socket = os.path.join(b.host(1).runtime, "CORVANE3.socket")
+    expect(not os.path.exists(socket), "a copy was started")
+
+
 SCENARIOS = {
     "second_start": (2, scenario_second_start),
     "restart_after_crash": (1, scenario_restart_after_crash),
@@ -490,6 +505,7 @@ SCENARIOS = {
     "bad_packets": (2, scenario_bad_packets),
     "flood": (2, scenario_flood),
     "send": (3, scenario_send),
+    "help_without_display": (1, scenario_help_without_display),
     "chat": (3, scenario_chat),
     "held_slots": (3, scenario_held_slots),
 }
