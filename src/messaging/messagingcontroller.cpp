@@ -162,6 +162,7 @@ void MessagingController::ReportFailures(const QList<SendTarget>& targets,
 }
 
 namespace {
+constexpr char BodyBytes[] = "bodyBytes"; // of the message a popup shows
 // An automatic answer starts with the answer keyword of either language.
 bool IsAutomaticAnswer(const QByteArray& body) {
     for (const StringTable* table : {&HolderE(), &HolderR()})
@@ -225,11 +226,19 @@ void MessagingController::MsgServerClientRead(const QByteArray& record, const QH
         // A flood of messages does not open windows without end: beyond the
         // bound the oldest popup makes room (its message stays in the store).
         popups_.removeIf([](const QPointer<TPopupForm>& p) { return p.isNull(); });
-        while (popups_.size() >= MaxPopups) {
+        const auto bytes = [this] {
+            qint64 sum = 0;
+            for (const QPointer<TPopupForm>& p : popups_)
+                sum += p ? p->property(BodyBytes).toLongLong() : 0;
+            return sum;
+        };
+        while (!popups_.isEmpty() &&
+               (popups_.size() >= MaxPopups || bytes() + msg.Body.size() > MaxPopupBytes)) {
             QPointer<TPopupForm> oldest = popups_.takeFirst();
             if (oldest)
                 oldest->close();
         }
+        popup->setProperty(BodyBytes, qint64(msg.Body.size()));
         for (auto p = popups_.crbegin(); p != popups_.crend(); ++p)
             if (*p && (*p)->IsOpen()) {
                 popup->PlaceAfter((*p)->pos()); // not over the previous one

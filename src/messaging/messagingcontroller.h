@@ -104,8 +104,10 @@ public:
 
     // Automatic answers that may wait for the one on its way.
     static constexpr size_t MaxWaitingAnswers = 64;
-    // Popups open at once; a new one beyond closes the oldest.
+    // Popups open at once, and the bytes of the bodies they show; a new one
+    // beyond either closes the oldest.
     static constexpr int MaxPopups = 20;
+    static constexpr qint64 MaxPopupBytes = 32 * 1024 * 1024;
     // Reads big bodies for the popups and the Incoming page.
     BodyLoader& Loader() { return loader_; }
 
