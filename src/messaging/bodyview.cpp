@@ -42,11 +42,10 @@ void SplitLongParagraphs(QTextDocument* doc) {
         int inserted = 0;
         while (text.size() - from > MaxParagraphChars) {
             // At the last blank of the piece, or anywhere in a long word.
-            qsizetype at = text.lastIndexOf(QLatin1Char(' '), from + MaxParagraphChars - 1);
-            if (at <= from)
-                at = from + MaxParagraphChars;
-            else
-                ++at;
+            // Looks only inside the piece: a long word has no blank to find.
+            const qsizetype blank =
+                QStringView(text).mid(from, MaxParagraphChars).lastIndexOf(QLatin1Char(' '));
+            const qsizetype at = blank > 0 ? from + blank + 1 : from + MaxParagraphChars;
             cursor.setPosition(block.position() + int(at) + inserted);
             cursor.insertBlock();
             ++inserted;
