@@ -35,6 +35,7 @@ TPrivateChatForm::TPrivateChatForm(HostContext& context, const PrivateChatStart&
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
+    ToolBar1->setAccessibleName(QStringLiteral("Tools"));
     BeepBtn = MakeChatToolButton(ToolBar1, "BeepBtn", icons.beep);
     ClearBtn = MakeChatToolButton(ToolBar1, "ClearBtn", icons.clear);
     ToolBar1->addWidget(BeepBtn);

@@ -6,6 +6,8 @@
 #include "app/imagelist.h"
 #include "app/mainform.h"
 #include "app/widgetdialogservice.h"
+#include "chat/chatform.h"
+#include "chat/privatechatform.h"
 #include "messaging/popupform.h"
 #include "presence/infoform.h"
 #include "presence/presencedirectory.h"
@@ -28,9 +30,10 @@ namespace {
 
 // Every accessible object a person meets must be named, except plain
 // containers (pages, their stack, layout hosts, the insides of scroll areas,
-// the menu bar), scroll bars, separators, texts (an empty one says nothing),
-// and menus and the lists of combo boxes, which are announced by the control
-// that opens them.
+// the menu bar, splitters), what only a mouse reaches (splitter handles, a
+// tool bar's overflow arrow), scroll bars, separators, texts (an empty one
+// says nothing), and menus and the lists of combo boxes, which are announced
+// by the control that opens them.
 void CollectUnnamed(QAccessibleInterface* iface, const QString& path, QStringList& unnamed) {
     if (!iface)
         return;
@@ -47,7 +50,9 @@ void CollectUnnamed(QAccessibleInterface* iface, const QString& path, QStringLis
     const bool exempt = role == QAccessible::Client || role == QAccessible::LayeredPane ||
                         role == QAccessible::MenuBar || role == QAccessible::ScrollBar ||
                         role == QAccessible::Separator || role == QAccessible::PopupMenu ||
-                        role == QAccessible::StaticText || listOfCombo;
+                        role == QAccessible::StaticText || role == QAccessible::Splitter ||
+                        role == QAccessible::Grip || listOfCombo ||
+                        (object && object->objectName() == QLatin1String("qt_toolbar_ext_button"));
     if (!exempt && iface->text(QAccessible::Name).trimmed().isEmpty())
         unnamed << here;
     for (int i = 0; i < iface->childCount(); ++i)
@@ -92,6 +97,17 @@ TEST(FirstHour, EveryControlOfEveryWindowHasAName) {
     EXPECT_EQ(Unnamed(w.main->Presence->View().PopupMenu1), "");
     EXPECT_EQ(Unnamed(w.popup.get()), "");
     EXPECT_EQ(Unnamed(w.info.get()), "");
+    EXPECT_EQ(Unnamed(w.main->ChatForm), "");
+    TPrivateChatForm privateChat(
+        w.computers[0]->context,
+        PrivateChatStart{QStringLiteral("HOST2"), QStringLiteral("Bob"), QStringLiteral("12345"),
+                         false},
+        Language::English, Language::English, [] { return QStringLiteral("Anna"); }, ChatIcons{});
+    EXPECT_EQ(Unnamed(&privateChat), "");
+    privateChat.setWindowTitle(QStringLiteral("Private chat with Bob"));
+    QAccessibleInterface* chat = QAccessible::queryAccessibleInterface(&privateChat);
+    EXPECT_EQ(chat->role(), QAccessible::Window);
+    EXPECT_EQ(chat->text(QAccessible::Name), QStringLiteral("Private chat with Bob"));
     for (auto icon : {DialogService::Icon::Information, DialogService::Icon::Question,
                       DialogService::Icon::Warning, DialogService::Icon::Stop}) {
         const auto box = WidgetDialogService::BuildMessageBox(
