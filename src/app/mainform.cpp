@@ -13,6 +13,7 @@
 #include "messaging/storepage.h"
 #include "presence/presencedatagrams.h"
 #include "presence/presencedirectory.h"
+#include "settings/languageswitch.h"
 #include "settings/optionspage.h"
 #include "transport/datagramnetwork.h"
 #include "transport/mailslot.h"
@@ -149,6 +150,18 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     Editor->AttachContextMenu(Incoming->BodyView());
     // The last restore step: the toolbar's state becomes the editor's format.
     AfterEndpointOpen.push_back([this] { Editor->ApplyToolbarToEditor(); });
+    Languages = new LanguageSwitch(
+        Language,
+        LanguageControls{this, RadioGroup1Items, Russian1, English1, CompNameBtn, SendBtn,
+                         [this] { Presence->UpdateToggle1(); },
+                         [this] {
+                             Incoming->RetranslateCounter();
+                             Outgoing->RetranslateCounter();
+                             TreeView1->clearSelection(); // the same computer can be chosen again
+                         },
+                         [this] { Memo1Change(); }},
+        this);
+    DualLang1 = Languages->DualLang1();
 
     qApp->installEventFilter(this);
     FormCreate();
@@ -454,6 +467,18 @@ void TMainForm::ChatBtnClick() {
 void TMainForm::IsPopupMenuClick() {
     // A checkable action has already inverted its check mark; the receiving
     // side reads it when a message arrives.
+}
+
+void TMainForm::Russian1Click() {
+    Languages->Russian1Click();
+}
+
+void TMainForm::English1Click() {
+    Languages->English1Click();
+}
+
+void TMainForm::SetLanguage(corvane::Language language) {
+    Languages->Switch(language);
 }
 
 void TMainForm::RxTimerEvent2Timer() {

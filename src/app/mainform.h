@@ -32,12 +32,14 @@ namespace corvane {
 class ComposeEditor;
 class DatagramNetwork;
 class GroupsPage;
+class LanguageSwitch;
 class MessageListener;
 class OptionsPage;
 class MessagingController;
 class PresenceDirectory;
 class StorePage;
 class TChatForm;
+class TDualLang;
 class TmdSecureMail;
 
 // Start-up cannot go on (the message port is taken): the program ends.
@@ -128,6 +130,9 @@ public:
     MessagingController* Messaging = nullptr;
     // The chat room, created hidden (src/chat); it opens the private chats.
     TChatForm* ChatForm = nullptr;
+    // The language commands and the caption switcher (src/settings).
+    LanguageSwitch* Languages = nullptr;
+    TDualLang* DualLang1 = nullptr;
 
     // Handlers
     void AppActivate();
@@ -136,6 +141,11 @@ public:
     void CloseBtnClick();
     void ChatBtnClick();
     void IsPopupMenuClick();
+    void Russian1Click();
+    void English1Click();
+    // The steps of the menu command of that language; the settings restore
+    // runs it with the stored language.
+    void SetLanguage(corvane::Language language);
     void RxTimerEvent2Timer();
     // The Send button is enabled exactly when the compose editor has text and
     // a recipient is chosen.

@@ -37,4 +37,9 @@ QString MessageHeader(const LanguageState& language, const QString& alias, const
            MessageDateTime(when, locale) + QLatin1Char(')');
 }
 
+QString MessageHeader(const LanguageState& language, const QString& alias, const QString& recipient,
+                      const QDateTime& when) {
+    return MessageHeader(language, alias, recipient, when, language.DateLocale());
+}
+
 } // namespace corvane

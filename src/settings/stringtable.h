@@ -1,6 +1,7 @@
 #pragma once
 // The two string tables of the main window: every text that code puts
 // together is taken from the current table by number at the moment of use.
+#include <QLocale>
 #include <QString>
 #include <array>
 
@@ -44,6 +45,12 @@ public:
     }
     QString Text(int index) const { return CurrentStringTable()[index]; }
     void SetLanguage(Language language) { language_ = language; }
+    // How dates and times are written: the Russian way while Russian is on,
+    // else the system's way.
+    QLocale DateLocale() const {
+        return language_ == Language::Russian ? QLocale(QLocale::Russian, QLocale::Russia)
+                                              : QLocale::system();
+    }
 
 private:
     Language language_ = Language::English;

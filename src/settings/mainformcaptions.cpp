@@ -1,0 +1,112 @@
+#include "settings/mainformcaptions.h"
+
+namespace corvane {
+
+// Control, English caption, Russian caption, English hint, Russian hint. The
+// rows keep their order: an action's caption is applied after the buttons
+// bound to it. Some texts are deliberately as users have always seen them:
+// the Russian hint of the toolbar's copy button, the Help menu's "&?", and the
+// English texts of the Hide hint and of the user information item.
+const CaptionTable& MainFormCaptions() {
+    static const CaptionTable table{
+        {"TabSheet1", "Compose", "Отправка", "", ""},
+        {"el_Memo1", "&Message content:", "Текст сообщения:", "", ""},
+        {"ClearBtn", "Clear message", "Очистить", "", ""},
+        {"CompNameBtn", "Select an Recipient", "Выбор получателя", "", ""},
+        {"Label1", "&Computer name:", "&Имя компьютера:", "", ""},
+        {"RadioGroup1", "Send &To:", "Кому послать:", "", ""},
+        {"Panel8", "", "", "", ""},
+        {"BoldBtn", "", "", "Bold (CTRL-B)", "Полужирный (CTRL-B)"},
+        {"ItalBtn", "", "", "Italic (CTRL-I)", "Курсив (CTRL-I)"},
+        {"UnderLineBtn", "", "", "Underline (CTRL-U)", "Подчеркнутый (CTRL-U)"},
+        {"LeftAlign", "", "", "Align Left", "По левому краю"},
+        {"CenterAlign", "", "", "Align Center", "По центру"},
+        {"RightAlign", "", "", "Align Right", "По правому краю"},
+        {"BulletsButton", "", "", "Bullets", "Маркеры"},
+        {"CutBtn", "Cu&t", "Вырезать", "Cut", "Вырезать"},
+        {"CopyBtn", "&Copy", "Копировать", "Copy", "Копироватиь"},
+        {"PasteBtn", "&Paste", "Вставить", "Paste", "Вставить"},
+        {"UndoBtn", "", "", "Undo", "Отменить"},
+        {"LoadBtn", "", "", "Load From File", "Загрузить из файла"},
+        {"TabSheet2", "Incoming", "Входящие", "", ""},
+        {"Panel2", "", "", "", ""},
+        {"Label2", "Message 0 of 0", "Сообщение 0 из 0", "", ""},
+        {"FirstMsgBtn", "", "", "First message", "В начало"},
+        {"LeftBtn", "", "", "Previous message", "Предыдущее"},
+        {"RightBtn", "", "", "Next message", "Следующее"},
+        {"LastMsgBtn", "", "", "Last message", "В конец"},
+        {"DeleteBtn", "", "", "Delete current message", "Удалить"},
+        {"DeleteAllBtn", "", "", "Delete all messages", "Удалить все"},
+        {"Panel3", "", "", "", ""},
+        {"Panel4", "", "", "", ""},
+        {"TabSheet3", "Outgoing", "Исходящие", "", ""},
+        {"Panel5", "", "", "", ""},
+        {"Label4", "Message 0 of 0", "Сообщение 0 из 0", "", ""},
+        {"FirstMsgBtn2", "", "", "First message", "В начало"},
+        {"LeftBtn2", "", "", "Previous message", "Предыдущее"},
+        {"RightBtn2", "", "", "Next message", "Следующее"},
+        {"LastMsgBtn2", "", "", "Last message", "В конец"},
+        {"DeleteBtn2", "", "", "Delete Current Message", "Удалить"},
+        {"DeleteAllBtn2", "", "", "Delete All Messages", "Удалить все"},
+        {"Panel6", "", "", "", ""},
+        {"Panel7", "", "", "", ""},
+        {"TabSheet4", "Groups", "Группы", "", ""},
+        {"AddGroupBtn", "Add Group", "Новая группа", "", ""},
+        {"AddUserBtn", "Add User", "Новый юзер", "", ""},
+        {"DeleteUserBtn", "Delete", "Удалить", "", ""},
+        {"AddSubGroupBtn", "Add Subgroup", "Новая подгруппа", "", ""},
+        {"ApplyBtn", "Apply", "Применить", "", ""},
+        {"TabSheet5", "Options", "Параметры", "", ""},
+        {"Panel9", "", "", "", ""},
+        {"Label3", "Alias:", "Псевдоним:", "", ""},
+        {"CheckBox1", "Confirmation on exit", "Подтверждение закрытия при выходе", "", ""},
+        {"CheckBox2", "Always on Top", "Поверх остальных окон", "", ""},
+        {"CheckBox3", "Message Box after successful sending", "Сообщение об успешной отправке", "",
+         ""},
+        {"CheckBox4", "Enable sound notification", "Звуковое сопровождение", "", ""},
+        {"CheckBox5", "Clear message area after send", "Очищать область сообщение после отправки",
+         "", ""},
+        {"ApplyBtn2", "Apply new name", "Применить", "", ""},
+        {"CheckBox6", "Auto Answer", "Автоответчик", "", ""},
+        {"Panel1", "", "", "", ""},
+        {"SendBtn", "&Send", "&Послать", "F5 - Send message", "F5 - Послать сообщение"},
+        {"ChatBtn", "Cha&t", "Разговор", "", ""},
+        {"CloseBtn", "Hi&de", "Скрыть", "Hide to the Windows tray", "Hide to the Windows tray"},
+        {"File1", "&Options", "&Параметры", "", ""},
+        {"IsPopupMenu", "&Popup incoming messages", "Показывать входящие", "", ""},
+        {"N1", "-", "-", "", ""},
+        {"Language2", "&Language", "&Выбор языка", "", ""},
+        {"Russian1", "Russian", "Русский", "", ""},
+        {"English1", "&English", "&English", "", ""},
+        {"N11", "-", "-", "", ""},
+        {"ExitMenu", "E&xit", "&Выход", "", ""},
+        {"Edit3", "&Edit", "&Правка", "", ""},
+        {"Undo1", "&Undo", "&Отменить", "", ""},
+        {"Cut2", "Cu&t", "Вырезать", "Cut", "Вырезать"},
+        {"Copy2", "&Copy", "Копировать", "Copy", "Копировать"},
+        {"Paste2", "&Paste", "Вставить", "Paste", "Вставить"},
+        {"Help1", "&Help", "&?", "", ""},
+        {"N2", "&About", "О программе", "", ""},
+        {"UnderlineAction", "", "", "Underline", "Подчеркнутый"},
+        {"BoldAction", "", "", "Bold", "Полужирный"},
+        {"ItalicAction", "", "", "Italic", "Курсив"},
+        {"FontSizeAct", "", "", "", ""},
+        {"EditCopy1", "&Copy", "Копировать", "Copy", "Копировать"},
+        {"EditCut1", "Cu&t", "Вырезать", "Cut", "Вырезать"},
+        {"EditPaste1", "&Paste", "Вставить", "Paste", "Вставить"},
+        {"Cut1", "Cu&t", "Вырезать", "Cut", "Вырезать"},
+        {"Copy1", "&Copy", "Копировать", "Copy", "Копировать"},
+        {"Paste1", "&Paste", "Вставить", "Paste", "Вставить"},
+        {"LoadFromFile1", "&Load From File...", "&Загрузить из файла...", "", ""},
+        {"ShowUserInfo1", "&Show User Info...", "&Show User Info...", "", ""},
+    };
+    return table;
+}
+
+SendToChoices SendToChoicesFor(Language language) {
+    if (language == Language::Russian)
+        return {QStringLiteral("Один компьютер"), QStringLiteral("Всем пользователям")};
+    return {QStringLiteral("Single workstation"), QStringLiteral("All computers in domain")};
+}
+
+} // namespace corvane

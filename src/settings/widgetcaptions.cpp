@@ -1,0 +1,160 @@
+#include "settings/widgetcaptions.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <functional>
+
+namespace corvane {
+namespace {
+
+// The tab widget that shows page as one of its tabs, with the page's index.
+QTabWidget* TabOf(const QObject* page, int* index) {
+    auto* widget = qobject_cast<const QWidget*>(page);
+    if (!widget)
+        return nullptr;
+    auto* stack = qobject_cast<QStackedWidget*>(widget->parentWidget());
+    auto* tabs = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
+    if (!tabs)
+        return nullptr;
+    *index = tabs->indexOf(const_cast<QWidget*>(widget));
+    return *index >= 0 ? tabs : nullptr;
+}
+
+bool OwnWindow(const QObject* child) {
+    auto* widget = qobject_cast<const QWidget*>(child);
+    if (widget && widget->isWindow() && !qobject_cast<const QMenu*>(widget))
+        return true;
+    return child->findChild<TDualLang*>(QString(), Qt::FindDirectChildrenOnly) != nullptr;
+}
+
+// Visits the window's objects breadth first, without entering other windows;
+// stops when visit returns true.
+void Walk(QObject* window, const std::function<bool(QObject*)>& visit) {
+    QObjectList queue = window->children();
+    for (qsizetype i = 0; i < queue.size(); ++i) {
+        QObject* o = queue[i];
+        if (OwnWindow(o))
+            continue;
+        if (visit(o))
+            return;
+        queue.append(o->children());
+    }
+}
+
+QString WithoutAccelerators(QString text) {
+    text.replace(QLatin1String("&&"), QLatin1String("\x01"));
+    text.remove(QLatin1Char('&'));
+    text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    return text;
+}
+
+// A widget whose accessible name was the text it had before follows the text.
+void FollowAccessibleName(QObject* control, const QString& before, const QString& after) {
+    auto* widget = qobject_cast<QWidget*>(control);
+    if (!widget || before.isEmpty() || after.isEmpty())
+        return;
+    if (widget->accessibleName() == WithoutAccelerators(before))
+        widget->setAccessibleName(WithoutAccelerators(after));
+}
+
+} // namespace
+
+QObject* WidgetCaptions::Find(const QString& name) const {
+    QObject* found = nullptr;
+    Walk(window_, [&](QObject* o) {
+        if (o->objectName() != name)
+            return false;
+        found = o;
+        return true;
+    });
+    return found;
+}
+
+int WidgetCaptions::CountOf(const QString& name) const {
+    int n = 0;
+    Walk(window_, [&](QObject* o) {
+        n += o->objectName() == name;
+        return false;
+    });
+    return n;
+}
+
+bool WidgetCaptions::HasCaption(const QObject* control) {
+    int index = 0;
+    return qobject_cast<const QAction*>(control) || qobject_cast<const QMenu*>(control) ||
+           qobject_cast<const QAbstractButton*>(control) || qobject_cast<const QLabel*>(control) ||
+           qobject_cast<const QGroupBox*>(control) || TabOf(control, &index);
+}
+
+QString WidgetCaptions::CaptionOf(const QObject* control) {
+    int index = 0;
+    if (auto* a = qobject_cast<const QAction*>(control))
+        return a->text();
+    if (auto* m = qobject_cast<const QMenu*>(control))
+        return m->title();
+    if (auto* b = qobject_cast<const QAbstractButton*>(control))
+        return b->text();
+    if (auto* l = qobject_cast<const QLabel*>(control))
+        return l->text();
+    if (auto* g = qobject_cast<const QGroupBox*>(control))
+        return g->title();
+    if (QTabWidget* tabs = TabOf(control, &index))
+        return tabs->tabText(index);
+    return {};
+}
+
+QString WidgetCaptions::HintOf(const QObject* control) {
+    if (auto* a = qobject_cast<const QAction*>(control))
+        return a->toolTip();
+    if (auto* w = qobject_cast<const QWidget*>(control))
+        return w->toolTip();
+    return {};
+}
+
+bool WidgetCaptions::SetCaption(const QString& name, const QString& text) {
+    QObject* control = Find(name);
+    if (!control)
+        return false;
+    const QString before = CaptionOf(control);
+    int index = 0;
+    if (auto* a = qobject_cast<QAction*>(control))
+        a->setText(text);
+    else if (auto* m = qobject_cast<QMenu*>(control))
+        m->setTitle(text);
+    else if (auto* b = qobject_cast<QAbstractButton*>(control))
+        b->setText(text);
+    else if (auto* l = qobject_cast<QLabel*>(control))
+        l->setText(text);
+    else if (auto* g = qobject_cast<QGroupBox*>(control))
+        g->setTitle(text);
+    else if (QTabWidget* tabs = TabOf(control, &index))
+        tabs->setTabText(index, text);
+    else
+        return true; // no caption
+    FollowAccessibleName(control, before, text);
+    return true;
+}
+
+bool WidgetCaptions::SetHint(const QString& name, const QString& text) {
+    QObject* control = Find(name);
+    if (!control)
+        return false;
+    if (auto* a = qobject_cast<QAction*>(control)) {
+        a->setToolTip(text);
+    } else if (auto* w = qobject_cast<QWidget*>(control)) {
+        FollowAccessibleName(w, w->toolTip(), text);
+        w->setToolTip(text);
+    }
+    return true;
+}
+
+TDualLang* AttachDualLang(QObject* window, const CaptionTable& table) {
+    return new TDualLang(window, table, std::make_unique<WidgetCaptions>(window));
+}
+
+} // namespace corvane
