@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QToolButton>
 #include <functional>
 
 namespace corvane {
@@ -60,6 +61,22 @@ void FollowAccessibleName(QObject* control, const QString& before, const QString
         return;
     if (widget->accessibleName() == WithoutAccelerators(before))
         widget->setAccessibleName(WithoutAccelerators(after));
+}
+
+// A button bound to an action takes the action's hint whenever the action
+// changes. A hint given to the button itself stays its own, as the button's
+// row of the table says, even when its action later gets another one.
+void PinHint(QToolButton* button, const QString& text) {
+    static const char* const pinned = "corvanePinnedHint";
+    const bool connected = button->property(pinned).isValid();
+    button->setProperty(pinned, text);
+    if (connected)
+        return;
+    QObject::connect(button->defaultAction(), &QAction::changed, button, [button] {
+        const QString hint = button->property(pinned).toString();
+        if (button->toolTip() != hint)
+            button->setToolTip(hint);
+    });
 }
 
 } // namespace
@@ -149,6 +166,9 @@ bool WidgetCaptions::SetHint(const QString& name, const QString& text) {
     } else if (auto* w = qobject_cast<QWidget*>(control)) {
         FollowAccessibleName(w, w->toolTip(), text);
         w->setToolTip(text);
+        auto* button = qobject_cast<QToolButton*>(w);
+        if (button && button->defaultAction())
+            PinHint(button, text);
     }
     return true;
 }
