@@ -46,28 +46,22 @@ std::unique_ptr<QMessageBox> WidgetDialogService::BuildMessageBox(const QString&
     box->setWindowTitle(title);
     box->setWindowIcon(QApplication::windowIcon());
     box->setText(text);
+    // The picture of each kind of box, and what a screen reader calls it.
+    static const struct {
+        Icon icon;
+        QMessageBox::Icon picture;
+        const char* spoken;
+    } kinds[] = {{Icon::None, QMessageBox::NoIcon, ""},
+                 {Icon::Information, QMessageBox::Information, "Information"},
+                 {Icon::Question, QMessageBox::Question, "Question"},
+                 {Icon::Warning, QMessageBox::Warning, "Warning"},
+                 {Icon::Stop, QMessageBox::Critical, "Error"}};
     QString spoken;
-    switch (icon) {
-    case Icon::None:
-        box->setIcon(QMessageBox::NoIcon);
-        break;
-    case Icon::Information:
-        box->setIcon(QMessageBox::Information);
-        spoken = QStringLiteral("Information");
-        break;
-    case Icon::Question:
-        box->setIcon(QMessageBox::Question);
-        spoken = QStringLiteral("Question");
-        break;
-    case Icon::Warning:
-        box->setIcon(QMessageBox::Warning);
-        spoken = QStringLiteral("Warning");
-        break;
-    case Icon::Stop:
-        box->setIcon(QMessageBox::Critical);
-        spoken = QStringLiteral("Error");
-        break;
-    }
+    for (const auto& kind : kinds)
+        if (kind.icon == icon) {
+            box->setIcon(kind.picture);
+            spoken = QLatin1String(kind.spoken);
+        }
     if (auto* picture = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label")))
         picture->setAccessibleName(spoken);
     if (auto* answers = box->findChild<QDialogButtonBox*>())
