@@ -21,6 +21,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
+#include <memory>
 
 namespace corvane {
 
@@ -134,9 +135,18 @@ void ComposeEditor::BuildActions() {
 }
 
 void ComposeEditor::BindToAction(QAction* item, QAction* action) {
-    auto mirror = [item, action] {
-        item->setText(action->text());
-        item->setToolTip(action->toolTip());
+    // The caption and hint follow only when the action's own change: a
+    // caption given to the item itself (another language) stays while the
+    // action is merely enabled or disabled.
+    struct Shown {
+        QString text, hint;
+    };
+    auto shown = std::make_shared<Shown>();
+    auto mirror = [item, action, shown] {
+        if (action->text() != shown->text)
+            item->setText(shown->text = action->text());
+        if (action->toolTip() != shown->hint)
+            item->setToolTip(shown->hint = action->toolTip());
         item->setShortcut(action->shortcut());
         item->setShortcutContext(Qt::WidgetShortcut);
         item->setEnabled(action->isEnabled());

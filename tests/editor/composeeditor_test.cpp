@@ -263,12 +263,15 @@ TEST(ComposeEditor, EditActionsFollowTheFocusedEditControl) {
     p.Select(0, 2);
     EXPECT_TRUE(p.editor->EditCut1->isEnabled());
     EXPECT_TRUE(p.editor->Cut1->isEnabled()); // the menu item follows
+    p.editor->Cut1->setText(QStringLiteral("Вырезать")); // its own caption stays
     EXPECT_TRUE(p.Bar().CopyBtn->isEnabled());
     p.other->setFocus(); // not an edit control: unchanged
     EXPECT_TRUE(p.editor->EditCopy1->isEnabled());
     field->setFocus();
     field->deselect();
     EXPECT_FALSE(p.editor->EditCopy1->isEnabled());
+    EXPECT_FALSE(p.editor->Cut1->isEnabled());
+    EXPECT_EQ(p.editor->Cut1->text(), QStringLiteral("Вырезать"));
     EXPECT_FALSE(p.Bar().CutBtn->isEnabled());
     field->selectAll();
     EXPECT_TRUE(p.editor->EditCopy1->isEnabled());
