@@ -6,6 +6,7 @@
 #include "common/hostcontext.h"
 #include "editor/rtfwriter.h"
 #include "settings/stringtable.h"
+#include "settings/widgetcaptions.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -60,7 +61,8 @@ TChatForm::TChatForm(HostContext& context, const LanguageState& mainLanguage,
                      this);
     BuildControls();
     BuildMenu();
-    ApplyChatCaptions(this, ChatFormCaptions(), Language::English);
+    DualLang1 = AttachDualLang(this, ChatFormCaptions());
+    DualLang1->SetLanguage(Language::English);
     setWindowTitle(ChatTexts::ChatCaption(Language::English));
     SetMemberCommands(false);
 }
@@ -221,7 +223,7 @@ void TChatForm::ShowChat() {
 
 void TChatForm::FormShow() {
     const Language language = mainLanguage_.Current();
-    ApplyChatCaptions(this, ChatFormCaptions(), language);
+    DualLang1->SetLanguage(language);
     setWindowTitle(ChatTexts::ChatCaption(language));
     SetMemberCommands(false);
     try {

@@ -24,6 +24,7 @@ class QToolButton;
 namespace corvane {
 
 class LanguageState;
+class TDualLang;
 class TPrivateChatForm;
 
 class TChatForm : public QMainWindow {
@@ -87,6 +88,7 @@ public:
     int SelectedMember() const;
 
     // Controls
+    TDualLang* DualLang1 = nullptr; // takes the main window's language at each showing
     QToolBar* ToolBar1 = nullptr;
     QToolButton* PrivChatBtn = nullptr;
     QToolButton* BeepUserBtn = nullptr;

@@ -2,8 +2,8 @@
 
 namespace corvane {
 
-const QList<ChatCaption>& ChatFormCaptions() {
-    static const QList<ChatCaption> table = {
+const CaptionTable& ChatFormCaptions() {
+    static const CaptionTable table = {
         {QStringLiteral("Label1"),
          QStringLiteral("&Nick Name:"),
          QStringLiteral("&Псевдоним:"),
@@ -66,8 +66,8 @@ const QList<ChatCaption>& ChatFormCaptions() {
     return table;
 }
 
-const QList<ChatCaption>& PrivateChatFormCaptions() {
-    static const QList<ChatCaption> table = {
+const CaptionTable& PrivateChatFormCaptions() {
+    static const CaptionTable table = {
         {QStringLiteral("BeepBtn"),
          {},
          {},

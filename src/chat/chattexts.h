@@ -4,35 +4,18 @@
 // controls' object names) and the texts that code puts together. A window
 // takes its language when it is shown (the chat room) or created (a private
 // chat); texts already written keep theirs.
-#include "settings/stringtable.h"
+#include "settings/duallang.h"
 
 #include <QList>
 #include <QString>
 
 namespace corvane {
 
-// One row of a window's caption table. An empty text is applied like any
-// other (it empties the caption or hint).
-struct ChatCaption {
-    QString componentName;
-    QString englishCaption;
-    QString nationalCaption;
-    QString englishHint;
-    QString nationalHint;
-
-    QString Caption(Language language) const {
-        return language == Language::Russian ? nationalCaption : englishCaption;
-    }
-    QString Hint(Language language) const {
-        return language == Language::Russian ? nationalHint : englishHint;
-    }
-};
-
 // TChatForm's table. The hints of the message line and of the member list
 // are not in it and stay English.
-const QList<ChatCaption>& ChatFormCaptions();
+const CaptionTable& ChatFormCaptions();
 // TPrivateChatForm's table.
-const QList<ChatCaption>& PrivateChatFormCaptions();
+const CaptionTable& PrivateChatFormCaptions();
 
 namespace ChatTexts {
 // The chat room's window caption.

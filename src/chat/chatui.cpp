@@ -2,10 +2,6 @@
 
 #include "chat/chatdatagrams.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QLabel>
-#include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -18,29 +14,6 @@ namespace {
 // empty first paragraph.
 const char* const kLinesWritten = "chatLinesWritten";
 } // namespace
-
-void ApplyChatCaptions(QWidget* window, const QList<ChatCaption>& table, Language language) {
-    for (const ChatCaption& row : table) {
-        QObject* object = window->findChild<QObject*>(row.componentName);
-        const QString caption = row.Caption(language);
-        const QString hint = row.Hint(language);
-        if (auto* action = qobject_cast<QAction*>(object)) {
-            action->setText(caption);
-            action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
-        } else if (auto* menu = qobject_cast<QMenu*>(object)) {
-            menu->setTitle(caption);
-            menu->menuAction()->setText(caption);
-        } else if (auto* label = qobject_cast<QLabel*>(object)) {
-            label->setText(caption);
-            label->setToolTip(hint);
-        } else if (auto* button = qobject_cast<QAbstractButton*>(object)) {
-            button->setText(caption);
-            button->setToolTip(hint);
-            button->setAccessibleName(
-                caption.isEmpty() ? hint : QString(caption).remove(QLatin1Char('&')));
-        }
-    }
-}
 
 void SetUpChatTextArea(QTextEdit* memo) {
     memo->setAcceptRichText(false);

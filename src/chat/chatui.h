@@ -1,6 +1,5 @@
 #pragma once
-// What the two chat windows share: their pictures, the caption tables
-// applied to their controls by object name, and the text area that appends
+// What the two chat windows share: their pictures and the text area that appends
 // lines in colour, follows the newest line and keeps a bounded number.
 #include "chat/chattexts.h"
 
@@ -20,10 +19,6 @@ struct ChatIcons {
     QIcon clear;       // ClearBtn
     QIcon window;
 };
-
-// Sets every caption and hint of the table on the window's controls, found
-// by object name; a control without a caption of its own is named by its hint.
-void ApplyChatCaptions(QWidget* window, const QList<ChatCaption>& table, Language language);
 
 // Prepares a text area for chat lines: a bounded number of lines (the oldest
 // go first) and the view follows each new line.

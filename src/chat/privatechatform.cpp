@@ -4,6 +4,7 @@
 #include "common/errors.h"
 #include "common/hostcontext.h"
 #include "common/timedwait.h"
+#include "settings/widgetcaptions.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -63,7 +64,8 @@ TPrivateChatForm::TPrivateChatForm(HostContext& context, const PrivateChatStart&
     connect(ClearBtn, &QToolButton::clicked, this, [this] { ClearBtnClick(); });
 
     // FormCreate: the main window's language now.
-    ApplyChatCaptions(this, PrivateChatFormCaptions(), language);
+    DualLang1 = AttachDualLang(this, PrivateChatFormCaptions());
+    DualLang1->SetLanguage(language);
     setWindowTitle(
         ChatTexts::PrivateChatCaption(captionLanguage, WireText(nickName()), start.peerNick));
 }

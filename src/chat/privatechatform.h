@@ -16,6 +16,8 @@ class QToolButton;
 
 namespace corvane {
 
+class TDualLang;
+
 class TPrivateChatForm : public QWidget {
     Q_OBJECT
 public:
@@ -47,6 +49,7 @@ public:
     std::function<void(QWidget* window)> RestoreFormSettings;
     std::function<void(QWidget* window)> SaveFormSettings;
 
+    TDualLang* DualLang1 = nullptr; // takes the main window's language at creation
     QToolBar* ToolBar1 = nullptr;
     QToolButton* BeepBtn = nullptr;
     QToolButton* ClearBtn = nullptr;

@@ -164,6 +164,9 @@ bool WidgetCaptions::SetHint(const QString& name, const QString& text) {
     if (auto* a = qobject_cast<QAction*>(control)) {
         a->setToolTip(text);
     } else if (auto* w = qobject_cast<QWidget*>(control)) {
+        // A control that shows no text of its own is named by its hint.
+        if (w->accessibleName().isEmpty() && CaptionOf(w).isEmpty() && !text.isEmpty())
+            w->setAccessibleName(text);
         FollowAccessibleName(w, w->toolTip(), text);
         w->setToolTip(text);
         auto* button = qobject_cast<QToolButton*>(w);

@@ -6,7 +6,8 @@
 // action, the title of a group box or menu, the tab text of a page of a tab
 // widget. A hint is a tool tip. Panels and other controls without a caption
 // take only hints. A control whose accessible name was its caption or hint
-// follows the new text, so screen readers hear the language shown.
+// follows the new text, so screen readers hear the language shown; one that
+// shows no text and has no name is named by its hint.
 //
 // The search stays inside the window: it does not descend into other windows
 // parented to it (menus excepted), nor into a window with a switcher of its

@@ -1,6 +1,11 @@
 // The main window in both languages: its table, the language commands and
 // what they leave alone.
 #include "app/mainform.h"
+#include "chat/chatdatagrams.h"
+#include "chat/chatform.h"
+#include "chat/chatroom.h"
+#include "chat/chattexts.h"
+#include "chat/privatechatform.h"
 #include "common/ansicodec.h"
 #include "messaging/messagingcontroller.h"
 #include "messaging/popupform.h"
@@ -66,6 +71,36 @@ QString DefaultToolTip(QString text) {
     return text;
 }
 
+// Every caption and hint of the table on the window, in that language.
+// Returns the names the window does not have.
+QStringList ExpectTable(QWidget* window, const CaptionTable& table, Language language) {
+    WidgetCaptions controls(window);
+    QStringList missing;
+    for (const CaptionRow& row : table) {
+        const QObject* control = controls.Find(row.name);
+        if (!control) {
+            missing << row.name;
+            continue;
+        }
+        const std::string where = window->objectName().toStdString() + " " +
+                                  row.name.toStdString() +
+                                  (language == Language::Russian ? " ru" : " en");
+        auto* glyphOnly = qobject_cast<const QToolButton*>(control);
+        if (glyphOnly && glyphOnly->toolButtonStyle() == Qt::ToolButtonIconOnly) {
+            // A toolbar of glyphs shows no caption.
+        } else if (WidgetCaptions::HasCaption(control)) {
+            EXPECT_EQ(WidgetCaptions::CaptionOf(control).toStdString(),
+                      row.Caption(language).toStdString())
+                << where;
+        }
+        QString hint = row.Hint(language);
+        if (hint.isEmpty() && qobject_cast<const QAction*>(control))
+            hint = DefaultToolTip(row.Caption(language));
+        EXPECT_EQ(WidgetCaptions::HintOf(control).toStdString(), hint.toStdString()) << where;
+    }
+    return missing;
+}
+
 struct OneComputer {
     OneComputer() : computers(MakeComputers(1)), form(computers[0]->context) {}
     void Receive(const QString& alias, const QString& body) {
@@ -100,29 +135,10 @@ TEST(MainFormLanguage, EveryNameOfTheTableIsOnTheWindowOnce) {
 
 TEST(MainFormLanguage, EveryCaptionAndHintIsTheTablesInBothLanguages) {
     OneComputer c;
-    WidgetCaptions window(&c.form);
     for (Language language : {Language::Russian, Language::English, Language::Russian}) {
         c.form.SetLanguage(language);
         EXPECT_EQ(c.form.DualLang1->GetLanguage(), language);
-        for (const CaptionRow& row : MainFormCaptions()) {
-            const QObject* control = window.Find(row.name);
-            if (!control)
-                continue; // reported by the name check
-            const std::string where =
-                row.name.toStdString() + (language == Language::Russian ? " ru" : " en");
-            auto* glyphOnly = qobject_cast<const QToolButton*>(control);
-            if (glyphOnly && glyphOnly->toolButtonStyle() == Qt::ToolButtonIconOnly) {
-                // The toolbar shows its glyphs, never a caption.
-            } else if (WidgetCaptions::HasCaption(control)) {
-                EXPECT_EQ(WidgetCaptions::CaptionOf(control).toStdString(),
-                          row.Caption(language).toStdString())
-                    << where;
-            }
-            QString hint = row.Hint(language);
-            if (hint.isEmpty() && qobject_cast<const QAction*>(control))
-                hint = DefaultToolTip(row.Caption(language));
-            EXPECT_EQ(WidgetCaptions::HintOf(control).toStdString(), hint.toStdString()) << where;
-        }
+        ExpectTable(&c.form, MainFormCaptions(), language); // missing names: the name check
     }
     // The copy button keeps its own Russian hint when its action changes.
     QAction* editCopy = c.form.findChild<QAction*>("EditCopy1");
@@ -232,4 +248,42 @@ TEST(MainFormLanguage, TextsAlreadyBuiltKeepTheirLanguage) {
     EXPECT_EQ(russian->windowTitle(), "Incoming Message");
     delete english.data();
     delete russian.data();
+}
+
+TEST(ChatLanguage, TheRoomFollowsAtItsNextOpeningAPrivateChatAtItsCreation) {
+    OneComputer c;
+    TMainForm& f = c.form;
+    f.RestoreApplication();
+    f.ChatBtn->click();
+    TChatForm& room = *f.ChatForm;
+    auto privateChat = [&](const QString& nick) {
+        room.Room().Slot1MessageAvail(ChatRequestToPrivateDatagram(
+            nick, QStringLiteral("FAR"), QString::number(4711 + nick.size())));
+        return room.PrivateChats().isEmpty() ? nullptr : room.PrivateChats().last();
+    };
+    EXPECT_EQ(ExpectTable(&room, ChatFormCaptions(), Language::English), QStringList());
+    TPrivateChatForm* english = privateChat(QStringLiteral("ANNA"));
+    ASSERT_NE(english, nullptr);
+
+    f.Russian1->trigger();
+    // The open room and the open private chat keep their language.
+    ExpectTable(&room, ChatFormCaptions(), Language::English);
+    EXPECT_EQ(room.windowTitle(), "Chat");
+    ExpectTable(english, PrivateChatFormCaptions(), Language::English);
+    TPrivateChatForm* russian = privateChat(QStringLiteral("BORIS"));
+    ASSERT_NE(russian, nullptr);
+    EXPECT_EQ(ExpectTable(russian, PrivateChatFormCaptions(), Language::Russian), QStringList());
+    room.Exit1->trigger();
+    f.ChatBtn->click();
+    ExpectTable(&room, ChatFormCaptions(), Language::Russian);
+    EXPECT_EQ(room.windowTitle(), "Разговор");
+
+    f.English1->trigger();
+    ExpectTable(russian, PrivateChatFormCaptions(), Language::Russian);
+    EXPECT_EQ(room.windowTitle(), "Разговор");
+    // Buttons that show no text are named by their hint, in their language.
+    EXPECT_EQ(room.PrivChatBtn->accessibleName(), "Приватный разговор");
+    EXPECT_EQ(russian->BeepBtn->accessibleName(), "Подать сигнал собеседнику");
+    EXPECT_EQ(english->BeepBtn->accessibleName(), "Beep selected user");
+    room.Exit1->trigger();
 }
