@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFontDatabase>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,7 +30,12 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
     for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5})
         layout->addWidget(box);
 
-    auto* aliasRow = new QHBoxLayout;
+    // The alias row sits on a panel of its own.
+    auto* panel = new QFrame(tabSheet);
+    panel->setObjectName(QStringLiteral("Panel9"));
+    panel->setAccessibleName(QStringLiteral("Alias"));
+    auto* aliasRow = new QHBoxLayout(panel);
+    aliasRow->setContentsMargins(0, 0, 0, 0);
     Label3 = new QLabel(QStringLiteral("Alias:"), tabSheet);
     Label3->setObjectName(QStringLiteral("Label3"));
     AliasEdit = new QLineEdit(tabSheet);
@@ -41,7 +47,7 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
     aliasRow->addWidget(Label3);
     aliasRow->addWidget(AliasEdit, 1);
     aliasRow->addWidget(ApplyBtn2);
-    layout->addLayout(aliasRow);
+    layout->addWidget(panel);
 
     CheckBox6 = MakeCheck(tabSheet, "CheckBox6", QStringLiteral("Auto Answer"), false);
     layout->addWidget(CheckBox6);
