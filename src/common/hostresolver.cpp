@@ -1,8 +1,31 @@
 #include "common/hostresolver.h"
 
 #include <QHostInfo>
+#include <QUrl>
 
 namespace corvane {
+namespace {
+
+QHostAddress FirstIPv4(const QList<QHostAddress>& addresses) {
+    for (const QHostAddress& a : addresses)
+        if (a.protocol() == QAbstractSocket::IPv4Protocol)
+            return a;
+    return {};
+}
+
+void SystemLookupByQt(const QString& name, QObject* context,
+                      std::function<void(const QList<QHostAddress>&)> found) {
+    QHostInfo::lookupHost(name, context, [found = std::move(found)](const QHostInfo& info) {
+        found(info.addresses());
+    });
+}
+
+} // namespace
+
+HostResolver::HostResolver()
+    : systemLookup_(&SystemLookupByQt), lookupContext_(std::make_unique<QObject>()) {}
+
+HostResolver::~HostResolver() = default;
 
 void HostResolver::Learn(const QString& computerName, const QHostAddress& address) {
     if (computerName.isEmpty() || address.isNull())
@@ -11,33 +34,141 @@ void HostResolver::Learn(const QString& computerName, const QHostAddress& addres
     if (!learned_.contains(key) && learned_.size() >= MaxLearned)
         learned_.erase(learned_.begin()); // bounded: forget an arbitrary old one
     learned_.insert(key, address);
+    failed_.remove(key);
+}
+
+void HostResolver::LearnIfUnknown(const QString& computerName, const QHostAddress& address) {
+    if (!learned_.contains(Key(computerName)))
+        Learn(computerName, address);
 }
 
 QHostAddress HostResolver::Learned(const QString& computerName) const {
     return learned_.value(Key(computerName));
 }
 
-void HostResolver::Forget(const QString& computerName) { learned_.remove(Key(computerName)); }
+void HostResolver::Forget(const QString& computerName) {
+    learned_.remove(Key(computerName));
+}
 
 bool HostResolver::ResolvesAtOnce(const QString& nameOrAddress) const {
     QHostAddress literal;
     return literal.setAddress(nameOrAddress) || learned_.contains(Key(nameOrAddress));
 }
 
-QHostAddress HostResolver::Resolve(const QString& nameOrAddress) const {
+bool HostResolver::IsLookupName(const QString& name) {
+    if (name.isEmpty() || name.size() > MaxNameBytes)
+        return false;
+    const QByteArray ace = QUrl::toAce(name);
+    if (ace.isEmpty() || ace.size() > MaxNameBytes)
+        return false;
+    qsizetype start = 0;
+    while (start < ace.size()) {
+        qsizetype dot = ace.indexOf('.', start);
+        if (dot < 0)
+            dot = ace.size();
+        const qsizetype label = dot - start;
+        if (label == 0 || label > MaxLabelBytes)
+            return false;
+        start = dot + 1;
+    }
+    return true;
+}
+
+bool HostResolver::RecentlyFailed(const QString& key) {
+    auto it = failed_.find(key);
+    if (it == failed_.end())
+        return false;
+    if (!it->hasExpired())
+        return true;
+    failed_.erase(it);
+    return false;
+}
+
+void HostResolver::RememberFailure(const QString& key) {
+    if (failed_.size() >= MaxFailuresKept) {
+        for (auto it = failed_.begin(); it != failed_.end();)
+            it = it->hasExpired() ? failed_.erase(it) : std::next(it);
+        if (failed_.size() >= MaxFailuresKept)
+            failed_.erase(failed_.begin());
+    }
+    failed_.insert(key, QDeadlineTimer(FailureMemoryMs));
+}
+
+QHostAddress HostResolver::Resolve(const QString& nameOrAddress) {
     if (nameOrAddress.isEmpty())
         return {};
     QHostAddress literal;
     if (literal.setAddress(nameOrAddress))
         return literal;
-    const QHostAddress known = Learned(nameOrAddress);
+    const QString key = Key(nameOrAddress);
+    const QHostAddress known = learned_.value(key);
     if (!known.isNull())
         return known;
-    const QHostInfo info = QHostInfo::fromName(nameOrAddress);
-    for (const QHostAddress& a : info.addresses())
-        if (a.protocol() == QAbstractSocket::IPv4Protocol)
-            return a;
-    return {};
+    if (!IsLookupName(nameOrAddress) || RecentlyFailed(key))
+        return {};
+    const QHostAddress found = FirstIPv4(QHostInfo::fromName(nameOrAddress).addresses());
+    if (found.isNull())
+        RememberFailure(key);
+    return found;
+}
+
+void HostResolver::Lookup(const QString& nameOrAddress, QObject* receiver, Done done) {
+    if (!done)
+        return;
+    QHostAddress literal;
+    if (literal.setAddress(nameOrAddress)) {
+        done(literal);
+        return;
+    }
+    const QString key = Key(nameOrAddress);
+    const QHostAddress known = learned_.value(key);
+    if (!known.isNull()) {
+        done(known);
+        return;
+    }
+    if (!IsLookupName(nameOrAddress) || RecentlyFailed(key)) {
+        done({});
+        return;
+    }
+    Waiter waiter{QPointer<QObject>(receiver ? receiver : lookupContext_.get()), std::move(done)};
+    if (auto it = running_.find(key); it != running_.end()) {
+        it->append(std::move(waiter));
+        return;
+    }
+    if (auto it = queued_.find(key); it != queued_.end()) {
+        it->append(std::move(waiter));
+        return;
+    }
+    if (int(waiting_.size()) >= MaxWaiting) {
+        waiter.done({});
+        return;
+    }
+    // The name as given goes to the system; the key only groups requests.
+    waiting_.push_back(nameOrAddress);
+    queued_[key].append(std::move(waiter));
+    StartNext();
+}
+
+void HostResolver::StartNext() {
+    while (running_.size() < MaxRunning && !waiting_.empty()) {
+        const QString name = waiting_.front();
+        waiting_.pop_front();
+        const QString key = Key(name);
+        running_.insert(key, queued_.take(key));
+        systemLookup_(name, lookupContext_.get(),
+                      [this, key](const QList<QHostAddress>& found) { Finished(key, found); });
+    }
+}
+
+void HostResolver::Finished(const QString& key, const QList<QHostAddress>& addresses) {
+    const QList<Waiter> waiters = running_.take(key);
+    const QHostAddress address = FirstIPv4(addresses);
+    if (address.isNull())
+        RememberFailure(key);
+    StartNext();
+    for (const Waiter& w : waiters)
+        if (w.receiver && w.done)
+            w.done(address);
 }
 
 } // namespace corvane

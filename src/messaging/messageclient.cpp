@@ -1,7 +1,6 @@
 #include "messaging/messageclient.h"
 
 #include <QEventLoop>
-#include <QHostInfo>
 #include <cerrno>
 #include <memory>
 #include <vector>
@@ -53,10 +52,7 @@ void MessageClient::ReadAnswer() {
     }
 }
 
-MessageClient::~MessageClient() {
-    if (lookupId_ >= 0)
-        QHostInfo::abortHostLookup(lookupId_);
-}
+MessageClient::~MessageClient() = default;
 
 void MessageClient::Start() {
     deadline_.start(context_.timings.deliveryTimeoutMs);
@@ -72,19 +68,9 @@ void MessageClient::Start() {
         Finish(DeliveryOutcome::Unresolved, QStringLiteral("no computer name"));
         return;
     }
-    QPointer<MessageClient> self(this);
-    lookupId_ = QHostInfo::lookupHost(host_, this, [self](const QHostInfo& info) {
-        if (!self)
-            return;
-        self->lookupId_ = -1;
-        for (const QHostAddress& a : info.addresses())
-            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-                self->Connect(a);
-                return;
-            }
-        self->Finish(DeliveryOutcome::Unresolved,
-                     QStringLiteral("unknown computer %1").arg(self->host_));
-    });
+    // Bounded and remembered by the resolver; the answer may come at once.
+    context_.resolver.Lookup(host_, this,
+                             [this](const QHostAddress& address) { Connect(address); });
 }
 
 void MessageClient::Connect(const QHostAddress& address) {

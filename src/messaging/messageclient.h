@@ -49,7 +49,6 @@ private:
     TcpStream socket_;
     QTimer deadline_;
     bool halfClosed_ = false;
-    int lookupId_ = -1;
     DeliveryOutcome outcome_ = DeliveryOutcome::Pending;
     QString error_;
 };

@@ -4,7 +4,6 @@
 #include "common/hostcontext.h"
 #include "settings/stringtable.h"
 
-#include <QHostInfo>
 #include <QPushButton>
 #include <QTimer>
 
@@ -26,8 +25,11 @@ PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const Pre
     slot_->OnOpen = [this](TmdCustomMailSlot*) {
         RunHandler(context_, [this] { protocol_.IcqSlotOpen(); });
     };
-    slot_->OnMessageAvail = [this](TmdCustomMailSlot*, const QByteArray& msg) {
-        RunHandler(context_, [this, &msg] { protocol_.IcqSlotMessageAvail(msg); });
+    slot_->OnMessageAvail = [this](TmdCustomMailSlot* slot, const QByteArray& msg) {
+        const DatagramOrigin origin = slot->CurrentOrigin();
+        RunHandler(context_, [this, &msg, &origin] {
+            protocol_.IcqSlotMessageAvail(msg, origin.sender, origin.address);
+        });
     };
     connect(c_.Toggle1, &QPushButton::clicked, this, &PresenceDirectory::Toggle1Click);
     UpdateToggle1();
@@ -52,20 +54,13 @@ bool PresenceDirectory::SendPresence(const QString& target, const QByteArray& te
     // A requester this computer has not heard from (its request named another
     // computer than the one that sent it): the system resolver may take
     // seconds, so the answer goes when the look-up returns, and the window
-    // goes on meanwhile.
-    if (lookups_ >= MaxLookups)
-        return false;
-    ++lookups_;
-    QHostInfo::lookupHost(target, this, [this, target, text](const QHostInfo& info) {
-        --lookups_;
-        for (const QHostAddress& address : info.addresses()) {
-            if (address.protocol() != QAbstractSocket::IPv4Protocol)
-                continue;
-            context_.resolver.Learn(target, address);
-            if (context_.datagrams && slot_)
-                SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
+    // goes on meanwhile. The resolver bounds what such names can start.
+    context_.resolver.Lookup(target, this, [this, target, text](const QHostAddress& address) {
+        if (address.isNull())
             return;
-        }
+        context_.resolver.LearnIfUnknown(target, address);
+        if (context_.datagrams && slot_)
+            SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
     });
     return true;
 }

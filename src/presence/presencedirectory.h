@@ -57,11 +57,6 @@ public:
     void UpdateToggle1();
     // Clears the tree with its records and asks every computer again.
     void ApplyBtnClick() { protocol_.RebuildTree(); }
-    // Look-ups of requesters not yet heard from, still on their way.
-    int PendingLookups() const { return lookups_; }
-
-    // At most this many look-ups wait at once; a request beyond goes unanswered.
-    static constexpr int MaxLookups = 16;
 
 private:
     bool SendPresence(const QString& target, const QByteArray& text);
@@ -73,7 +68,6 @@ private:
     NetworkTree tree_;
     PresenceProtocol protocol_;
     NetworkTreeView view_;
-    int lookups_ = 0;
 };
 
 } // namespace corvane

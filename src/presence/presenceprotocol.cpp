@@ -59,8 +59,26 @@ void PresenceProtocol::ResetRecipientIf(const QString& text) {
         recipient_->ResetRecipient();
 }
 
-void PresenceProtocol::IcqSlotMessageAvail(const QByteArray& msg) {
+void PresenceProtocol::RelearnSender(const PresenceDatagram& d, const QString& packetSender,
+                                     const QHostAddress& from) {
+    switch (d.kind) {
+    case PresenceDatagram::Kind::WhoIsHere:
+    case PresenceDatagram::Kind::IAmHere:
+    case PresenceDatagram::Kind::OnlineNotify:
+        break;
+    default:
+        return; // a departure moves nothing
+    }
+    if (from.isNull() || packetSender.isEmpty() || d.computer.size() > MaxNameLength ||
+        d.computer.compare(packetSender, Qt::CaseInsensitive) != 0)
+        return;
+    context_.resolver.Learn(packetSender, from);
+}
+
+void PresenceProtocol::IcqSlotMessageAvail(const QByteArray& msg, const QString& packetSender,
+                                           const QHostAddress& from) {
     const PresenceDatagram d = ParsePresenceDatagram(msg);
+    RelearnSender(d, packetSender, from);
     switch (d.kind) {
     case PresenceDatagram::Kind::WhoIsHere:
         // An empty requester is a write that reaches nobody. A request names

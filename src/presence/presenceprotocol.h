@@ -19,6 +19,7 @@
 #include "presence/presencelist.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -65,8 +66,12 @@ public:
     // The main endpoint has opened: request, then wait (the answers are held
     // until this returns).
     void IcqSlotOpen();
-    // One payload of the main endpoint.
-    void IcqSlotMessageAvail(const QByteArray& msg);
+    // One payload of the main endpoint, with the sender's name from the
+    // packet header and the packet's source address when known. A request,
+    // answer or arrival whose computer field names the packet's sender moves
+    // that name to the source address: the only way a learned address changes.
+    void IcqSlotMessageAvail(const QByteArray& msg, const QString& packetSender = {},
+                             const QHostAddress& from = {});
     void WhoIsHereEvent();
     void PresenceSweep();
     // The online toggle changed: tell every computer, then take the state.
@@ -86,6 +91,8 @@ private:
     void RxTimerEvent1Timer();
     void BroadcastRequest();
     void ResetRecipientIf(const QString& text);
+    void RelearnSender(const PresenceDatagram& d, const QString& packetSender,
+                       const QHostAddress& from);
     void Reconcile();
 
     HostContext& context_;

@@ -44,7 +44,9 @@ DatagramNetwork::DatagramNetwork(HostContext& context, QObject* parent)
 
 DatagramNetwork::~DatagramNetwork() = default;
 
-QString DatagramNetwork::SlotKey(const QByteArray& slot) { return FromAnsi(slot).toUpper(); }
+QString DatagramNetwork::SlotKey(const QByteArray& slot) {
+    return FromAnsi(slot).toUpper();
+}
 
 DatagramNetwork::AttachResult DatagramNetwork::EnsureBound() {
     if (IsBound())
@@ -54,14 +56,15 @@ DatagramNetwork::AttachResult DatagramNetwork::EnsureBound() {
         const auto error = socket_.error();
         socket_.close();
         return error == QAbstractSocket::AddressInUseError ? AttachResult::AlreadyExists
-                                                            : AttachResult::Failed;
+                                                           : AttachResult::Failed;
     }
     QStringList targets;
     for (const QHostAddress& a : broadcastTargets_)
         targets.append(a.toString());
     std::fprintf(stderr, "corvane: datagrams on %s:%u, broadcasts to %s and %s\n",
                  qPrintable(net.bindAddress.toString()), unsigned(net.datagramPort),
-                 targets.isEmpty() ? "no interface" : qPrintable(targets.join(QStringLiteral(", "))),
+                 targets.isEmpty() ? "no interface"
+                                   : qPrintable(targets.join(QStringLiteral(", "))),
                  qPrintable(net.selfAddress.toString()));
     return AttachResult::Ok;
 }
@@ -112,9 +115,11 @@ bool DatagramNetwork::WriteRaw(const QByteArray& bytes, const QHostAddress& addr
            bytes.size();
 }
 
-bool DatagramNetwork::Write(const QString& target, const QByteArray& slot, const QByteArray& frame) {
+bool DatagramNetwork::Write(const QString& target, const QByteArray& slot,
+                            const QByteArray& frame) {
     const QString self = context_.LocalComputerName();
-    const bool toSelf = target == QLatin1String(".") || target.compare(self, Qt::CaseInsensitive) == 0;
+    const bool toSelf =
+        target == QLatin1String(".") || target.compare(self, Qt::CaseInsensitive) == 0;
     // A literal address reaches that computer whatever its name is.
     const bool address = QHostAddress(target).protocol() == QAbstractSocket::IPv4Protocol;
     DatagramPacket packet;
@@ -136,7 +141,8 @@ bool DatagramNetwork::Write(const QString& target, const QByteArray& slot, const
     return WriteRaw(bytes, context_.resolver.Resolve(target));
 }
 
-bool DatagramNetwork::IsCopyFromAnotherInterface(const QByteArray& bytes, const QHostAddress& from) {
+bool DatagramNetwork::IsCopyFromAnotherInterface(const QByteArray& bytes,
+                                                 const QHostAddress& from) {
     const quint32 now = TickCount();
     while (!recent_.empty() && now - recent_.front().tick > quint32(DuplicateWindowMs))
         recent_.pop_front();
@@ -183,9 +189,8 @@ void DatagramNetwork::Deliver(const DatagramPacket& packet, const QHostAddress& 
     Q_EMIT PacketSeen(packet, from, forUs);
     if (!forUs)
         return;
-    context_.resolver.Learn(sender, from);
     if (DatagramSink* sink = sinks_.value(SlotKey(packet.slot)))
-        sink->FrameArrived(packet.frame);
+        sink->FrameArrived(packet.frame, DatagramOrigin{sender, from});
 }
 
 } // namespace corvane

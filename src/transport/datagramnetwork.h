@@ -7,7 +7,9 @@
 // copy to the broadcast address of every up IPv4 interface plus one to the own
 // computer; a second copy of the same packet is dropped). "." and the own name
 // reach the own computer only. Another name is resolved through the addresses
-// learned from arriving packets, then through the system resolver.
+// learned from arriving packets, then through the system resolver. The
+// network itself learns nothing: a packet could be anything until the
+// endpoint of its slot has checked its frame.
 #include "common/hostcontext.h"
 #include "transport/datagrampacket.h"
 
@@ -21,11 +23,19 @@
 
 namespace corvane {
 
+// Where a packet came from: the sender's name in its header and its source
+// address. Nothing vouches for either; an endpoint learns the address only
+// once the frame passed its check.
+struct DatagramOrigin {
+    QString sender;
+    QHostAddress address;
+};
+
 // Receives the frames of one slot.
 class DatagramSink {
 public:
     virtual ~DatagramSink() = default;
-    virtual void FrameArrived(const QByteArray& frame) = 0;
+    virtual void FrameArrived(const QByteArray& frame, const DatagramOrigin& origin) = 0;
 };
 
 class DatagramNetwork : public QObject {

@@ -26,7 +26,9 @@ TmdCustomMailSlot::~TmdCustomMailSlot() {
         network_.Detach(attachedSlot_, this);
 }
 
-QByteArray TmdCustomMailSlot::SlotBytes() const { return ToAnsi(slot_); }
+QByteArray TmdCustomMailSlot::SlotBytes() const {
+    return ToAnsi(slot_);
+}
 
 void TmdCustomMailSlot::SetServer(const QString& server) {
     if (server == server_)
@@ -61,16 +63,17 @@ void TmdCustomMailSlot::Open() {
     if (active_)
         Close();
     const QString local = network_.Context().LocalComputerName();
-    const bool localServer = server_ == QLatin1String(".") ||
-                             server_.compare(local, Qt::CaseInsensitive) == 0;
+    const bool localServer =
+        server_ == QLatin1String(".") || server_.compare(local, Qt::CaseInsensitive) == 0;
     const QByteArray slot = SlotBytes();
     auto result = DatagramNetwork::AttachResult::BadName;
     if (localServer && !slot.isEmpty())
         result = network_.Attach(slot, this);
     if (result != DatagramNetwork::AttachResult::Ok)
-        RaiseError(result == DatagramNetwork::AttachResult::BadName         ? MailSlotErrors::BadName
-                   : result == DatagramNetwork::AttachResult::AlreadyExists ? MailSlotErrors::AlreadyExists
-                                                                            : MailSlotErrors::CannotOpen);
+        RaiseError(result == DatagramNetwork::AttachResult::BadName ? MailSlotErrors::BadName
+                   : result == DatagramNetwork::AttachResult::AlreadyExists
+                       ? MailSlotErrors::AlreadyExists
+                       : MailSlotErrors::CannotOpen);
     attachedSlot_ = slot;
     active_ = true;
     waiting_.clear();
@@ -100,15 +103,15 @@ QByteArray TmdCustomMailSlot::ReadNext() {
         RaiseError(MailSlotErrors::NotActive);
     if (waiting_.empty())
         RaiseError(MailSlotErrors::NoMessages);
-    QByteArray next = std::move(waiting_.front());
+    QByteArray next = std::move(waiting_.front().frame);
     waiting_.pop_front();
     return next;
 }
 
-void TmdCustomMailSlot::FrameArrived(const QByteArray& frame) {
+void TmdCustomMailSlot::FrameArrived(const QByteArray& frame, const DatagramOrigin& origin) {
     if (!active_ || (maxSize_ != 0 && quint32(frame.size()) > maxSize_))
         return;
-    waiting_.push_back(frame);
+    waiting_.push_back({frame, origin});
     while (waiting_.size() > MaxWaiting)
         waiting_.pop_front();
     ScheduleDelivery();
@@ -127,6 +130,7 @@ void TmdCustomMailSlot::DeliverNext() {
         return;
     delivering_ = true;
     QPointer<TmdCustomMailSlot> alive(this); // a handler may destroy its endpoint
+    current_ = waiting_.front().origin;
     try {
         const QByteArray datagram = ReadNext();
         DoMessageAvail(datagram);
@@ -136,6 +140,7 @@ void TmdCustomMailSlot::DeliverNext() {
     }
     if (!alive)
         return;
+    current_ = {};
     delivering_ = false;
     ScheduleDelivery();
 }
@@ -155,13 +160,16 @@ void TmdCustomMailSlot::DoMessageAvail(const QByteArray& msg) {
         OnMessageAvail(this, msg);
 }
 
-void TmdCustomMailSlot::RaiseError(const QString& msg) { throw EmdMailSlot(msg); }
+void TmdCustomMailSlot::RaiseError(const QString& msg) {
+    throw EmdMailSlot(msg);
+}
 
 namespace {
 // Datagrams compare as zero-terminated texts.
 QByteArrayView UpToNul(const QByteArray& bytes) {
     const void* nul = std::memchr(bytes.constData(), 0, size_t(bytes.size()));
-    return nul ? QByteArrayView(bytes.constData(), static_cast<const char*>(nul) - bytes.constData())
+    return nul ? QByteArrayView(bytes.constData(),
+                                static_cast<const char*>(nul) - bytes.constData())
                : QByteArrayView(bytes);
 }
 } // namespace
@@ -176,6 +184,11 @@ void TmdCustomSecureMail::DoMessageAvail(const QByteArray& datagram) {
         return;
     }
     lastDatagram_ = datagram;
+    // Only a datagram that passed every check may teach an address, and only
+    // for a name that has none: replacing one is for presence to decide.
+    const DatagramOrigin& origin = CurrentOrigin();
+    if (!origin.sender.isEmpty())
+        Network().Context().resolver.LearnIfUnknown(origin.sender, origin.address);
     TmdCustomMailSlot::DoMessageAvail(FramePayload(datagram));
 }
 

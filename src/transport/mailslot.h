@@ -59,6 +59,9 @@ public:
     QByteArray ReadNext();
     // Datagrams waiting to be handed over.
     size_t Waiting() const { return waiting_.size(); }
+    // Where the datagram being handed over came from (in OnMessageAvail);
+    // empty otherwise.
+    const DatagramOrigin& CurrentOrigin() const { return current_; }
 
     NotifyEvent OnOpen;
     NotifyEvent OnClose;
@@ -70,7 +73,8 @@ protected:
     virtual void DoMessageAvail(const QByteArray& msg);
     [[noreturn]] virtual void RaiseError(const QString& msg);
 
-    void FrameArrived(const QByteArray& frame) override;
+    void FrameArrived(const QByteArray& frame, const DatagramOrigin& origin) override;
+    DatagramNetwork& Network() const { return network_; }
 
 private:
     void Reopen();
@@ -85,7 +89,12 @@ private:
     QString slot_;
     QByteArray attachedSlot_;
     bool slotSet_ = false;
-    std::deque<QByteArray> waiting_;
+    struct Arrived {
+        QByteArray frame;
+        DatagramOrigin origin;
+    };
+    std::deque<Arrived> waiting_;
+    DatagramOrigin current_;
     bool delivering_ = false;
     bool holding_ = false;
     bool scheduled_ = false;
@@ -94,7 +103,8 @@ private:
 class TmdCustomSecureMail : public TmdCustomMailSlot {
     Q_OBJECT
 public:
-    using DatagramEvent = std::function<void(TmdCustomMailSlot* sender, const QByteArray& datagram)>;
+    using DatagramEvent =
+        std::function<void(TmdCustomMailSlot* sender, const QByteArray& datagram)>;
     using TmdCustomMailSlot::TmdCustomMailSlot;
 
     DatagramEvent OnError;

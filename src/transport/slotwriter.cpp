@@ -4,8 +4,6 @@
 #include "transport/datagramframe.h"
 #include "transport/datagramnetwork.h"
 
-#include <QHostInfo>
-
 namespace corvane {
 
 SlotWriter::SlotWriter(DatagramNetwork& network, QObject* parent)
@@ -22,31 +20,29 @@ bool SlotWriter::Write(const QString& target, const QString& slot, const QByteAr
     if (atOnce && !waiting_.contains(key))
         return network_.Write(target, ToAnsi(slot), frame);
     auto it = waiting_.find(key);
-    if (it == waiting_.end()) {
-        if (waiting_.size() >= MaxLookups)
+    if (it != waiting_.end()) {
+        if (it->size() >= size_t(MaxWaiting))
             return false;
-        it = waiting_.insert(key, {});
-        QHostInfo::lookupHost(target, this, [this, key, target](const QHostInfo& info) {
-            LookedUp(key, target, info.addresses());
-        });
+        it->push_back({ToAnsi(slot), frame});
+        return true;
     }
-    if (it->size() >= size_t(MaxWaiting))
+    if (waiting_.size() >= MaxLookups)
         return false;
-    it->push_back({ToAnsi(slot), frame});
+    waiting_.insert(key, {{ToAnsi(slot), frame}});
+    // The resolver bounds and remembers look-ups; it may answer at once.
+    context.resolver.Lookup(target, this, [this, key, target](const QHostAddress& address) {
+        LookedUp(key, target, address);
+    });
     return true;
 }
 
-void SlotWriter::LookedUp(const QString& key, const QString& target,
-                          const QList<QHostAddress>& found) {
+void SlotWriter::LookedUp(const QString& key, const QString& target, const QHostAddress& address) {
     const std::deque<Waiting> waiting = waiting_.take(key);
-    for (const QHostAddress& address : found) {
-        if (address.protocol() != QAbstractSocket::IPv4Protocol)
-            continue;
-        network_.Context().resolver.Learn(target, address);
-        for (const Waiting& w : waiting)
-            network_.Write(target, w.slot, w.frame);
+    if (address.isNull())
         return;
-    }
+    network_.Context().resolver.LearnIfUnknown(target, address);
+    for (const Waiting& w : waiting)
+        network_.Write(target, w.slot, w.frame);
 }
 
 } // namespace corvane

@@ -37,7 +37,7 @@ private:
         QByteArray slot;
         QByteArray frame;
     };
-    void LookedUp(const QString& key, const QString& target, const QList<QHostAddress>& found);
+    void LookedUp(const QString& key, const QString& target, const QHostAddress& address);
 
     DatagramNetwork& network_;
     QHash<QString, std::deque<Waiting>> waiting_; // by upper-case name

@@ -68,7 +68,7 @@ TEST_F(ProtocolTest, AnswersTheRequesterWithStateAndAliasOfNow) {
     alias = QStringLiteral("Мой");
     online = false;
     Receive({"WHO_IS_HERE", "HOST8"});
-    Receive({"WHO_IS_HERE"}); // no requester: a write that reaches nobody
+    Receive({"WHO_IS_HERE"});      // no requester: a write that reaches nobody
     Receive({"WHO_IS_HERE", "*"}); // everybody as requester: no broadcast storm
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0].target, "HOST7");
@@ -257,9 +257,39 @@ TEST_F(ProtocolTest, InventedNamesCannotGrowTheListAndTreeWithoutBound) {
     Receive({"I_AM_HERE", "HOST1", "TRUE", longName});
     EXPECT_EQ(tree.ComputerCount(), 0);
     for (int i = 0; i < PresenceProtocol::MaxComputers + 10; ++i)
-        Receive({"I_AM_HERE", "HOST" + QByteArray::number(i), "TRUE", "user" + QByteArray::number(i)});
+        Receive(
+            {"I_AM_HERE", "HOST" + QByteArray::number(i), "TRUE", "user" + QByteArray::number(i)});
     EXPECT_EQ(tree.ComputerCount(), PresenceProtocol::MaxComputers);
     // Those already listed still change state.
     Receive({"I_AM_HERE", "HOST0", "FALSE", "user0"});
     EXPECT_FALSE(Online("user0"));
+}
+
+// A learned address moves only with a presence datagram whose computer field
+// names the packet's own sender.
+TEST_F(ProtocolTest, OnlyASendersOwnPresenceMovesItsAddress) {
+    const QHostAddress home("127.0.0.2"), elsewhere("127.0.0.9");
+    struct Case {
+        const char* what;
+        QByteArrayList fields;
+        QString packetSender;
+        bool moves;
+    };
+    const Case cases[] = {
+        {"answer naming itself", {"I_AM_HERE", "BETA", "TRUE", "b"}, "BETA", true},
+        {"letter case differs", {"I_AM_HERE", "beta", "TRUE", "b"}, "BETA", true},
+        {"request naming itself", {"WHO_IS_HERE", "BETA"}, "BETA", true},
+        {"arrival naming itself", {"ONLINE_NOTIFY", "BETA", "TRUE", "b"}, "BETA", true},
+        {"answer naming another", {"I_AM_HERE", "BETA", "TRUE", "b"}, "GAMMA", false},
+        {"request for another", {"WHO_IS_HERE", "BETA"}, "GAMMA", false},
+        {"departure", {"OFFLINE_NOTIFY", "BETA", "b"}, "BETA", false},
+        {"chat or other text", {"HELLO", "BETA"}, "BETA", false},
+        {"no packet sender", {"I_AM_HERE", "BETA", "TRUE", "b"}, "", false},
+    };
+    for (const Case& c : cases) {
+        context.resolver.Learn(QStringLiteral("BETA"), home);
+        protocol.IcqSlotMessageAvail(JoinFields(c.fields), c.packetSender, elsewhere);
+        EXPECT_EQ(context.resolver.Learned(QStringLiteral("BETA")), c.moves ? elsewhere : home)
+            << c.what;
+    }
 }

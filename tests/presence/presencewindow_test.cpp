@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <deque>
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -480,14 +481,36 @@ TEST_F(PresenceWindowTest, ShownTreeTakesNewNodesInBatchesInTreeOrder) {
 }
 
 TEST_F(PresenceWindowTest, RequesterNotHeardFromIsLookedUpWithoutStoppingTheWindow) {
-    PresenceDirectory& presence = *Form(0).Presence;
-    Protocol(0).IcqSlotMessageAvail(JoinFields({"WHO_IS_HERE", "NO-SUCH-HOST.invalid"}));
-    EXPECT_EQ(presence.PendingLookups(), 1); // answered when the look-up returns
-    for (int i = 0; i < 3 * PresenceDirectory::MaxLookups; ++i)
-        Protocol(0).IcqSlotMessageAvail(
-            JoinFields({"WHO_IS_HERE", "NO-SUCH-" + QByteArray::number(i) + ".invalid"}));
-    EXPECT_EQ(presence.PendingLookups(), PresenceDirectory::MaxLookups);
-    EXPECT_TRUE(WaitUntil([&] { return presence.PendingLookups() == 0; }, 60000));
+    HostResolver& resolver = computers[0]->context.resolver;
+    QStringList asked;
+    std::deque<std::function<void(const QList<QHostAddress>&)>> answers;
+    resolver.SetSystemLookup([&](const QString& name, QObject*, auto found) {
+        asked.append(name);
+        answers.push_back(std::move(found));
+    });
+    auto request = [&](const QByteArray& requester) {
+        Protocol(0).IcqSlotMessageAvail(JoinFields({"WHO_IS_HERE", requester}));
+    };
+    request("FAR-AWAY");
+    request(QByteArray(64, 'x'));              // no host name has such a label
+    EXPECT_EQ(asked, QStringList{"FAR-AWAY"}); // answered when the look-up returns
+    // A flood of strangers' names starts only a few look-ups at a time and
+    // queues a few more; the rest are not answered.
+    for (int i = 0; i < 3 * HostResolver::MaxWaiting; ++i)
+        request("NO-SUCH-" + QByteArray::number(i) + ".invalid");
+    EXPECT_EQ(resolver.Running(), HostResolver::MaxRunning);
+    EXPECT_EQ(resolver.Waiting(), HostResolver::MaxWaiting);
+    EXPECT_EQ(asked.size(), HostResolver::MaxRunning);
+    // The far computer is found: it keeps that address.
+    answers[0]({test::LoopbackAddress(98)});
+    EXPECT_EQ(resolver.Learned("FAR-AWAY"), test::LoopbackAddress(98));
+    for (size_t i = 1; i < answers.size(); ++i)
+        answers[i]({});
+    EXPECT_EQ(resolver.Running() + resolver.Waiting(), 0);
+    EXPECT_EQ(asked.size(), HostResolver::MaxRunning + HostResolver::MaxWaiting);
+    // A name that was not found is not asked for again for a while.
+    request("NO-SUCH-0.invalid");
+    EXPECT_EQ(asked.size(), HostResolver::MaxRunning + HostResolver::MaxWaiting);
 }
 
 TEST_F(PresenceWindowTest, SendingAndAnsweringFindTheirNodes) {

@@ -165,10 +165,12 @@ TEST(Endpoint, ComputerNamesAndDotReachOneComputer) {
     }
     // HOST2 learns HOST1's address from a packet of HOST1.
     SendDatagram(net[0], QStringLiteral("*"), QStringLiteral("CORVANE3"), "hi");
-    ASSERT_TRUE(WaitUntil([&] { return l[1]->received.size() == 1 && l[2]->received.size() == 1; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return l[1]->received.size() == 1 && l[2]->received.size() == 1; }));
     EXPECT_TRUE(SendDatagram(net[1], QStringLiteral("host1"), QStringLiteral("CORVANE3"), "to1"));
     EXPECT_TRUE(SendDatagram(net[2], QStringLiteral("."), QStringLiteral("CORVANE3"), "self"));
-    ASSERT_TRUE(WaitUntil([&] { return l[0]->received.size() == 2 && l[2]->received.size() == 2; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return l[0]->received.size() == 2 && l[2]->received.size() == 2; }));
     PumpMessagesFor(100);
     EXPECT_EQ(l[0]->received.last(), "to1");
     EXPECT_EQ(l[1]->received.size(), 1);
@@ -197,10 +199,10 @@ TEST(Endpoint, BadFramesAndRepeatsAreDropped) {
         lower = FrameDatagram("p" + QByteArray::number(i), 7).toLower();
     WriteSlot(net[1], QStringLiteral("HOST1"), QStringLiteral("CORVANE3"), lower);
     SendAt(net[1], QStringLiteral("HOST1"), "one", 42);
-    SendAt(net[1], QStringLiteral("HOST1"), "one", 42);      // exact repeat
-    SendAt(net[1], QStringLiteral("HOST1"), "one", 10042);   // same prefix 10 s later
+    SendAt(net[1], QStringLiteral("HOST1"), "one", 42);    // exact repeat
+    SendAt(net[1], QStringLiteral("HOST1"), "one", 10042); // same prefix 10 s later
     SendAt(net[1], QStringLiteral("HOST1"), "two", 43);
-    SendAt(net[1], QStringLiteral("HOST1"), "one", 42);      // after another one: accepted
+    SendAt(net[1], QStringLiteral("HOST1"), "one", 42); // after another one: accepted
     WriteSlot(net[1], QStringLiteral("HOST1"), QStringLiteral("CORVANE3"), "0000");
     ASSERT_TRUE(WaitUntil([&] { return a.received.size() == 4; }));
     PumpMessagesFor(50);
@@ -294,15 +296,17 @@ TEST(Endpoint, AFloodIsBoundedAndKeepsTheNewest) {
         for (int i = 0; i < total; i += 50) {
             for (int j = i; j < std::min(total, i + 50); ++j)
                 SendAt(net[0], QStringLiteral("."), QByteArray::number(j), quint32(j));
-            const size_t expected = std::min<size_t>(size_t(std::min(total, i + 50)),
-                                                     TmdCustomMailSlot::MaxWaiting);
+            const size_t expected =
+                std::min<size_t>(size_t(std::min(total, i + 50)), TmdCustomMailSlot::MaxWaiting);
             WaitUntil([&] { return a.slot.Waiting() >= expected; }, 5000);
             maxWaiting = std::max(maxWaiting, a.slot.Waiting());
         }
     };
     a.slot.Open();
     EXPECT_EQ(maxWaiting, TmdCustomMailSlot::MaxWaiting);
-    ASSERT_TRUE(WaitUntil([&] { return !a.received.isEmpty() && a.received.last() == QByteArray::number(total - 1); }, 10000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return !a.received.isEmpty() && a.received.last() == QByteArray::number(total - 1); },
+        10000));
     // The oldest went; what is delivered comes in order.
     EXPECT_LT(a.received.size(), total);
     EXPECT_NE(a.received.first(), "0");
@@ -337,11 +341,50 @@ TEST(Endpoint, TwoComputersOnTheirOwnLoopbackAddresses) {
     Listener a(n1, QStringLiteral("CORVANE3")), b(n2, QStringLiteral("CORVANE3"));
     a.slot.Open();
     b.slot.Open();
-    SendDatagram(n1, QStringLiteral("*"), QStringLiteral("CORVANE3"), JoinFields({"WHO_IS_HERE", "ALPHA"}));
+    SendDatagram(n1, QStringLiteral("*"), QStringLiteral("CORVANE3"),
+                 JoinFields({"WHO_IS_HERE", "ALPHA"}));
     ASSERT_TRUE(WaitUntil([&] { return b.received.size() == 1 && a.received.size() == 1; }));
     EXPECT_EQ(Field(b.received[0], 2), "ALPHA");
     SendDatagram(n2, QStringLiteral("ALPHA"), QStringLiteral("CORVANE3"), "answer");
     ASSERT_TRUE(WaitUntil([&] { return a.received.size() == 2; }));
     EXPECT_EQ(a.received[1], "answer");
     EXPECT_EQ(c2.context.resolver.Learned(QStringLiteral("alpha")), QHostAddress("127.0.0.2"));
+}
+
+// An address is learned only from a datagram that passed every check, and an
+// accepted datagram does not move a name that already has one.
+TEST(Endpoint, OnlyCheckedDatagramsTeachAnAddress) {
+    Net net(3);
+    Listener a(net[0], QStringLiteral("CORVANE3"));
+    a.slot.Open();
+    const QHostAddress host1 = net.computers[0]->context.network.bindAddress;
+    const QHostAddress host2 = net.computers[1]->context.network.bindAddress;
+    HostResolver& resolver = net.computers[0]->context.resolver;
+    auto packet = [](const char* target, const char* sender, const char* slot, QByteArray frame) {
+        return DatagramPacket{target, sender, slot, std::move(frame)}.Encode();
+    };
+    QByteArray badSum = FrameDatagram("forged", 1);
+    badSum[5] = 'X';
+    struct Case {
+        const char* sender;
+        QByteArray bytes;
+        bool learns;
+    };
+    const Case cases[] = {
+        {"BADSUM", packet("*", "BADSUM", "CORVANE3", badSum), false},
+        {"NOSLOT", packet("*", "NOSLOT", "NOBODY", FrameDatagram("x", 2)), false},
+        {"OTHERS", packet("HOST9", "OTHERS", "CORVANE3", FrameDatagram("x", 3)), false},
+        {"SHORT", packet("HOST1", "SHORT", "CORVANE3", "12"), false},
+        {"GOOD", packet("HOST1", "GOOD", "CORVANE3", FrameDatagram("ok", 4)), true},
+    };
+    for (const Case& c : cases)
+        net[1].WriteRaw(c.bytes, host1);
+    ASSERT_TRUE(WaitUntil([&] { return a.received.contains("ok"); }));
+    PumpMessagesFor(50);
+    for (const Case& c : cases)
+        EXPECT_EQ(resolver.Learned(c.sender), c.learns ? host2 : QHostAddress()) << c.sender;
+    // A good datagram from elsewhere in the same name does not move it.
+    net[2].WriteRaw(packet("*", "GOOD", "CORVANE3", FrameDatagram("moved?", 5)), host1);
+    ASSERT_TRUE(WaitUntil([&] { return a.received.contains("moved?"); }));
+    EXPECT_EQ(resolver.Learned("GOOD"), host2);
 }
