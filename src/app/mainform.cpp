@@ -89,16 +89,11 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     layout->addWidget(Panel1);
     BuildMenu();
 
-    // Components come up in form order: the listener, the timers, the tray
-    // icon, the presence endpoint (closed).
+    // Components come up in form order: the listener, the presence timer,
+    // the tray icon, the presence endpoint (closed).
     StartMessageListener();
     RxTimerEvent1 = new QTimer(this);
     RxTimerEvent1->setObjectName(QStringLiteral("RxTimerEvent1"));
-    RxTimerEvent2 = new QTimer(this);
-    RxTimerEvent2->setObjectName(QStringLiteral("RxTimerEvent2"));
-    RxTimerEvent2->setInterval(context_.timings.keepAliveMs);
-    connect(RxTimerEvent2, &QTimer::timeout, this, &TMainForm::RxTimerEvent2Timer);
-    RxTimerEvent2->start();
     TrayIcon1 = new QSystemTrayIcon(ImageList::ApplicationIcon(), this);
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
     TrayIcon1->setToolTip(TrayTip.left(63));
@@ -107,8 +102,9 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
                 if (r == QSystemTrayIcon::DoubleClick)
                     RestoreApplication();
             });
-    if (HasTray())
-        TrayIcon1->show();
+    // Shown whether or not a tray exists now: Qt docks the icon when a tray
+    // appears and again after the tray restarts, so nothing polls for it.
+    TrayIcon1->show();
     IcqSlot = new TmdSecureMail(Datagrams(), this);
     IcqSlot->setObjectName(QStringLiteral("IcqSlot"));
     IcqSlot->SetSlot(PresenceSlotName);
@@ -479,11 +475,6 @@ void TMainForm::English1Click() {
 
 void TMainForm::SetLanguage(corvane::Language language) {
     Languages->Switch(language);
-}
-
-void TMainForm::RxTimerEvent2Timer() {
-    if (HasTray() && !TrayIcon1->isVisible() && !closeAllowed_)
-        TrayIcon1->show(); // the shell may have lost the icon
 }
 
 void TMainForm::Memo1Change() {

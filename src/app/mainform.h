@@ -112,7 +112,6 @@ public:
     TmdSecureMail* IcqSlot = nullptr;
     MessageListener* MsgServer = nullptr;
     QTimer* RxTimerEvent1 = nullptr; // presence timer
-    QTimer* RxTimerEvent2 = nullptr; // tray keep-alive
     QSystemTrayIcon* TrayIcon1 = nullptr;
 
     // The address book on the Groups page (src/addressbook): it files the
@@ -146,7 +145,6 @@ public:
     // The steps of the menu command of that language; the settings restore
     // runs it with the stored language.
     void SetLanguage(corvane::Language language);
-    void RxTimerEvent2Timer();
     // The Send button is enabled exactly when the compose editor has text and
     // a recipient is chosen.
     void Memo1Change();

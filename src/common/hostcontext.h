@@ -36,7 +36,6 @@ struct Timings {
     int presenceIntervalMs = 20000; // interval after the first sweep
     int openWaitMs = 500;           // wait after the first request
     int closeWaitMs = 100;          // wait after the departure notice
-    int keepAliveMs = 1000;         // tray keep-alive
     int userInfoWaitMs = 500;       // wait for the User Information connection
     int deliveryTimeoutMs = 5000;   // one message target, connect to close
     int receiveIdleMs = 60000;      // an incoming connection without data
