@@ -174,19 +174,19 @@ bool IsAutomaticAnswer(const QByteArray& body) {
 
 void MessagingController::AutomaticAnswer(const QByteArray& sender, const QHostAddress& from) {
     LastSender = FromAnsi(sender);
-    const bool listed = treeView_.SelectNodeWithText(LastSender); // the tree makes it the recipient
+    treeView_.SelectNodeWithText(LastSender); // the tree makes it the recipient
     if (LastSender == c_.AliasEdit->text())
         return;
     QString text = c_.RichEdit1->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     const QByteArray answer = ToAnsi(language_.Text(Strings::AutoAnswer)) + "\r\r" + ToAnsi(text);
     const QString alias = c_.AliasEdit->text();
-    // A sender that is not listed is answered where its message came from,
-    // not whoever the recipient choice names at the moment.
-    const QList<SendTarget> targets = listed ? TargetsOf(treeView_.SelectedNode())
-                                             : QList<SendTarget>{{from.toString(), LastSender}};
-    if (targets.isEmpty())
+    // The answer goes back only to where the message came from: the names
+    // inside a record are the sender's to choose, so they must not aim it at
+    // a third computer (or at everybody, through the recipient choice).
+    if (from.protocol() != QAbstractSocket::IPv4Protocol)
         return;
+    const QList<SendTarget> targets{{from.toString(), LastSender}};
     if (answers_.size() >= MaxWaitingAnswers)
         return; // a flood of messages is not answered without bound
     answers_.push_back({targets, TMsg{ToAnsi(alias), sender, answer, ToAnsi(alias)}.Encode()});

@@ -9,6 +9,7 @@
 #include "editor/editorformat.h"
 #include "editor/editortoolbar.h"
 #include "editor/messagebody.h"
+#include "messaging/messageclient.h"
 #include "messaging/messageheader.h"
 #include "messaging/messagelistener.h"
 #include "messaging/messagingcontroller.h"
@@ -18,7 +19,6 @@
 #include "messaging/tmsg.h"
 #include "presence/presencedirectory.h"
 #include "settings/optionspage.h"
-#include "messaging/messageclient.h"
 #include "support/testcontext.h"
 
 #include <QAction>
@@ -96,14 +96,17 @@ QString BodyText(const QByteArray& body) {
     return doc.toPlainText();
 }
 
-bool Received(StorePage& page, int count) { return page.Store().Count() == count; }
+bool Received(StorePage& page, int count) {
+    return page.Store().Count() == count;
+}
 
 } // namespace
 
 TEST(MessagingFlow, ToOneComputerWithHeadersOnBothSides) {
     Office office(3, {"Anna", "Boris", "Vera"});
     office.Choose(0, QStringLiteral("Boris"));
-    office[0].Memo1->setHtml(QStringLiteral("<b>Hello</b>, <span style='color:#c00000'>Boris</span>"));
+    office[0].Memo1->setHtml(
+        QStringLiteral("<b>Hello</b>, <span style='color:#c00000'>Boris</span>"));
     ASSERT_TRUE(office[0].SendBtn->isEnabled());
     office[0].SendBtn->click();
     ASSERT_TRUE(WaitUntil([&] { return Received(*office[1].Incoming, 1); }));
@@ -111,8 +114,10 @@ TEST(MessagingFlow, ToOneComputerWithHeadersOnBothSides) {
     EXPECT_EQ(office[2].Incoming->Store().Count(), 0);
     EXPECT_EQ(office[0].Incoming->Store().Count(), 0);
     EXPECT_EQ(office[0].Outgoing->Store().Count(), 1);
-    EXPECT_TRUE(StoredHeader(*office[0].Outgoing, 1).startsWith(QStringLiteral("Message from Anna to Boris (")));
-    EXPECT_TRUE(StoredHeader(*office[1].Incoming, 1).startsWith(QStringLiteral("Message from Anna to Boris (")));
+    EXPECT_TRUE(StoredHeader(*office[0].Outgoing, 1)
+                    .startsWith(QStringLiteral("Message from Anna to Boris (")));
+    EXPECT_TRUE(StoredHeader(*office[1].Incoming, 1)
+                    .startsWith(QStringLiteral("Message from Anna to Boris (")));
     const QByteArray body = office[1].Incoming->Store().At(1).Body();
     EXPECT_TRUE(LooksLikeRtf(body));
     EXPECT_EQ(BodyText(body), QStringLiteral("Hello, Boris"));
@@ -138,7 +143,8 @@ TEST(MessagingFlow, ToAGroupAndToEverybody) {
         return Received(*office[0].Incoming, 1) && Received(*office[1].Incoming, 1) &&
                Received(*office[2].Incoming, 1);
     }));
-    EXPECT_TRUE(StoredHeader(*office[2].Incoming, 1).startsWith(QStringLiteral("Message from Anna to General (")));
+    EXPECT_TRUE(StoredHeader(*office[2].Incoming, 1)
+                    .startsWith(QStringLiteral("Message from Anna to General (")));
 
     office.ChooseEverybody(0);
     EXPECT_EQ(office[0].CompNameBtn->text(), QStringLiteral("ALL"));
@@ -150,8 +156,10 @@ TEST(MessagingFlow, ToAGroupAndToEverybody) {
                Received(*office[2].Incoming, 2);
     }));
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(StoredHeader(*office[i].Incoming, 2).startsWith(QStringLiteral("Message from Anna to ALL (")));
-    EXPECT_TRUE(StoredHeader(*office[0].Outgoing, 2).startsWith(QStringLiteral("Message from Anna to ALL (")));
+        EXPECT_TRUE(StoredHeader(*office[i].Incoming, 2)
+                        .startsWith(QStringLiteral("Message from Anna to ALL (")));
+    EXPECT_TRUE(StoredHeader(*office[0].Outgoing, 2)
+                    .startsWith(QStringLiteral("Message from Anna to ALL (")));
 }
 
 TEST(MessagingFlow, AutomaticAnswerGoesBackAndIsNotAnsweredAgain) {
@@ -204,44 +212,58 @@ TEST(MessagingFlow, AFailedAutomaticAnswerLosesNothingAndIsToldAfterFiling) {
     Office office(2, {"Anna", "Boris"});
     TMainForm& boris = office[1];
     boris.Options->CheckBox6->setChecked(true);
-    // Anna's computer cannot be reached from Boris any more.
-    boris.Presence->Tree().FindComputerNode(QStringLiteral("Anna"))->Record()->ComputerName =
-        QStringLiteral("no-such-host.invalid");
+    // The message comes from a computer that takes no messages itself.
+    TestComputer mute(QStringLiteral("MUTE"), 9, {});
     int filedWhenTold = -1;
     int soundsWhenTold = -1;
     office.Dialogs(1).onShow = [&](const test::ShownBox&) {
         filedWhenTold = boris.Incoming->Store().Count();
         soundsWhenTold = int(office.computers[1]->sound.played.size());
     };
-    office.Choose(0, QStringLiteral("Boris"));
-    office.Write(0, QStringLiteral("hello"));
-    office[0].SendBtn->click();
-    ASSERT_TRUE(WaitUntil([&] { return office.Boxes(1, QStringLiteral("Message did not send!")) == 1; }));
+    DeliverToAll(mute.context, {office.computers[1]->context.network.bindAddress.toString()},
+                 TMsg{"Anna", "Boris", "{\\rtf1 hello}", "Anna"}.Encode());
+    ASSERT_TRUE(
+        WaitUntil([&] { return office.Boxes(1, QStringLiteral("Message did not send!")) == 1; }));
     EXPECT_EQ(filedWhenTold, 1);
     EXPECT_EQ(soundsWhenTold, 1);
 }
 
-TEST(MessagingFlow, AStrangerIsAnsweredWhereItsMessageCameFromOnly) {
+// The names inside a record cannot aim the automatic answer: it goes back to
+// the address the record came from, whoever the record claims to be from.
+TEST(MessagingFlow, TheAutomaticAnswerGoesOnlyWhereTheRecordCameFrom) {
     Office office(3, {"Anna", "Boris", "Vera"});
     office[1].Options->CheckBox6->setChecked(true);
-    // A sender no tree lists (a script, a copy not yet announced).
     TestComputer stranger(QStringLiteral("STRANGER"), 9, {});
     MessageListener listener(stranger.context);
     ASSERT_TRUE(listener.Listen());
     QByteArrayList answers;
     QObject::connect(&listener, &MessageListener::RecordArrived,
                      [&](const QByteArray& r, const QHostAddress&) { answers << r; });
-    const auto outcomes = DeliverToAll(stranger.context,
-                                       {office.computers[1]->context.network.bindAddress.toString()},
-                                       TMsg{"Stranger", "Boris", "{\\rtf1 hi}", "Stranger"}.Encode());
-    ASSERT_EQ(outcomes, QList<DeliveryOutcome>{DeliveryOutcome::Delivered});
-    ASSERT_TRUE(WaitUntil([&] { return answers.size() == 1; }));
-    EXPECT_EQ(TMsg::Decode(answers[0]).Recipient, "Stranger");
+    struct Case {
+        QByteArray claimedSender;
+        QString recipientAfter;
+    };
+    const Case cases[] = {
+        {"Stranger", QStringLiteral("Select an Recipient")}, // listed nowhere
+        {"Vera", QStringLiteral("Vera")},                    // another computer's alias
+        {"General", QStringLiteral("General")},              // a whole group
+    };
+    for (const Case& c : cases) {
+        answers.clear();
+        const auto outcomes = DeliverToAll(
+            stranger.context, {office.computers[1]->context.network.bindAddress.toString()},
+            TMsg{c.claimedSender, "Boris", "{\\rtf1 hi}", c.claimedSender}.Encode());
+        ASSERT_EQ(outcomes, QList<DeliveryOutcome>{DeliveryOutcome::Delivered});
+        ASSERT_TRUE(WaitUntil([&] { return answers.size() == 1; })) << c.claimedSender.constData();
+        EXPECT_EQ(TMsg::Decode(answers[0]).Recipient, c.claimedSender);
+        // The answer still chooses the named node on the Compose page.
+        EXPECT_EQ(office[1].CompNameBtn->text(), c.recipientAfter);
+    }
     PumpMessagesFor(200);
+    EXPECT_EQ(answers.size(), 1);
     EXPECT_EQ(office[0].Incoming->Store().Count(), 0);
     EXPECT_EQ(office[2].Incoming->Store().Count(), 0);
-    EXPECT_EQ(office[1].Incoming->Store().Count(), 1); // not its own answer
-    EXPECT_EQ(office[1].CompNameBtn->text(), QStringLiteral("Select an Recipient"));
+    EXPECT_EQ(office[1].Incoming->Store().Count(), 3); // not its own answers
 }
 
 TEST(MessagingFlow, TheCaptionDecidesWhenNothingIsSelected) {
@@ -297,7 +319,8 @@ TEST(MessagingFlow, WhatChangesDuringTheSendDoesNotChangeTheSentMessage) {
     };
     office[0].SendBtn->click();
     ASSERT_EQ(office.Boxes(0, QStringLiteral("Message successfully sent!")), 1);
-    EXPECT_TRUE(StoredHeader(*office[0].Outgoing, 1).startsWith(QStringLiteral("Message from Anna to Boris (")));
+    EXPECT_TRUE(StoredHeader(*office[0].Outgoing, 1)
+                    .startsWith(QStringLiteral("Message from Anna to Boris (")));
     EXPECT_EQ(office[0].Memo1->toPlainText(), QStringLiteral("first and more"));
 }
 
@@ -307,7 +330,8 @@ TEST(MessagingFlow, OwnMessagesAreNotAnsweredAutomatically) {
     TMainForm& anna = office[0];
     office.ChooseEverybody(0);
     anna.Messaging->SendToRecipients(QStringLiteral("Anna"), QStringLiteral("*"), "{\\rtf1 x}");
-    ASSERT_TRUE(WaitUntil([&] { return Received(*anna.Incoming, 1) && Received(*office[1].Incoming, 1); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Received(*anna.Incoming, 1) && Received(*office[1].Incoming, 1); }));
     PumpMessagesFor(300);
     EXPECT_EQ(office[1].Incoming->Store().Count(), 1); // Anna did not answer herself
 }
@@ -555,7 +579,8 @@ TEST(MessagingFlow, HeaderDateAndTime) {
     const QDateTime noon(QDate(2026, 12, 7), QTime(9, 5, 1));
     const QDateTime midnight(QDate(2026, 12, 7), QTime(0, 0));
     EXPECT_EQ(MessageHeader(english, QStringLiteral("Anna"), QStringLiteral("*"), noon, c),
-              QStringLiteral("Message from Anna to ALL (") + MessageDateTime(noon, c) + QLatin1Char(')'));
+              QStringLiteral("Message from Anna to ALL (") + MessageDateTime(noon, c) +
+                  QLatin1Char(')'));
     EXPECT_EQ(MessageDateTime(midnight, c), c.toString(midnight.date(), QLocale::ShortFormat));
     // No time zone after the time.
     const QLocale russia(QLocale::Russian, QLocale::Russia);
