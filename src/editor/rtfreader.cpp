@@ -90,8 +90,9 @@ struct ParaState {
     bool pnBullet = false;
     bool pnNumbered = false;
     ListKind pnStyle = ListKind::None;
-    int listId = 0; // \ls: a list of the list table, which is not read
-    int level = 0;  // \ilvl
+    int pnLevel = 0; // \pnlvlN: the list level N (1..9) of a nested list
+    int listId = 0;  // \ls: a list of the list table, which is not read
+    int level = 0;   // \ilvl
 };
 
 struct Group {
@@ -115,7 +116,7 @@ enum class Kw : quint8 {
     // paragraph
     pard, ql, qc, qr, qj, li, ri, fi, sb, sa, sl, slmult, ls, ilvl,
     // old-style paragraph numbering
-    pnlvlblt, pnlvlbody, pnlvlcont, pndec, pnlcltr, pnucltr, pnlcrm, pnucrm,
+    pnlvlblt, pnlvlbody, pnlvl, pnlvlcont, pndec, pnlcltr, pnucltr, pnlcrm, pnucrm,
     // tables
     fcharset, cpg, red, green, blue,
 };
@@ -167,7 +168,7 @@ std::vector<Word> MakeWords() {
         {"qd", Kw::qj}, {"li", Kw::li}, {"lin", Kw::li}, {"ri", Kw::ri}, {"rin", Kw::ri},
         {"fi", Kw::fi}, {"sb", Kw::sb}, {"sa", Kw::sa}, {"sl", Kw::sl}, {"slmult", Kw::slmult},
         {"ls", Kw::ls}, {"ilvl", Kw::ilvl}, {"pnlvlblt", Kw::pnlvlblt},
-        {"pnlvlbody", Kw::pnlvlbody}, {"pnlvl", Kw::pnlvlbody}, {"pnlvlcont", Kw::pnlvlcont},
+        {"pnlvlbody", Kw::pnlvlbody}, {"pnlvl", Kw::pnlvl}, {"pnlvlcont", Kw::pnlvlcont},
         {"pndec", Kw::pndec}, {"pnlcltr", Kw::pnlcltr}, {"pnucltr", Kw::pnucltr},
         {"pnlcrm", Kw::pnlcrm}, {"pnucrm", Kw::pnucrm}, {"fcharset", Kw::fcharset},
         {"cpg", Kw::cpg}, {"red", Kw::red}, {"green", Kw::green}, {"blue", Kw::blue},
@@ -318,8 +319,9 @@ private:
     int paragraphs_ = 0;
 
     QHash<CharState, QTextCharFormat> formats_;
-    QTextList* list_ = nullptr;
-    ListKey listKey_;
+    // The list open at each level, outermost first.
+    std::array<QTextList*, kMaxListLevel + 1> lists_{};
+    std::array<ListKey, kMaxListLevel + 1> listKeys_{};
 };
 
 void Parser::Run(QByteArrayView in, qsizetype pos) {
@@ -475,6 +477,10 @@ void Parser::CloseGroup() {
                 kind = pn.pnStyle;
             else if (pn.pnNumbered)
                 kind = ListKind::Decimal;
+            else if (pn.pnLevel > 0)
+                kind = ListKind::Bullet;
+            if (pn.pnLevel > 0)
+                parent.para.level = pn.pnLevel - 1;
             parent.para.list = kind;
             parent.para.listBefore = pn.listBefore;
             parent.para.listAfter = pn.listAfter;
@@ -539,6 +545,7 @@ void Parser::OnControlWord(std::string_view name, bool hasParam, int param) {
             g.dest = Dest::Pn;
             g.para.pnBullet = g.para.pnNumbered = false;
             g.para.pnStyle = ListKind::None;
+            g.para.pnLevel = 0;
             g.para.listBefore.clear();
             g.para.listAfter.clear();
         } else {
@@ -704,6 +711,7 @@ void Parser::OnControlWord(std::string_view name, bool hasParam, int param) {
             g.para.pnBullet = pn.pnBullet;
             g.para.pnNumbered = pn.pnNumbered;
             g.para.pnStyle = pn.pnStyle;
+            g.para.pnLevel = pn.pnLevel;
         }
         break;
     }
@@ -751,6 +759,10 @@ void Parser::OnControlWord(std::string_view name, bool hasParam, int param) {
         break;
     case Kw::pnlvlbody:
         g.para.pnNumbered = true;
+        break;
+    case Kw::pnlvl:
+        // A level of its own; without a numbering style it is a bulleted one.
+        g.para.pnLevel = std::clamp(param, 1, kMaxListLevel + 1);
         break;
     case Kw::pnlvlcont:
         g.para.pnBullet = g.para.pnNumbered = false;
@@ -1110,8 +1122,15 @@ void Parser::EmitParagraph(const ParaState& para, const CharState& mark) {
     }
     ++paragraphs_;
     if (inList) {
-        if (list_ && listKey_ == key) {
-            list_->add(cursor_.block());
+        // A list at a level goes on after a deeper one ends; a deeper level
+        // that ended starts afresh next time.
+        const size_t level = size_t(std::clamp(key.level, 0, kMaxListLevel));
+        for (size_t deeper = level + 1; deeper < lists_.size(); ++deeper)
+            lists_[deeper] = nullptr;
+        QTextList*& list = lists_[level];
+        ListKey& listKey = listKeys_[level];
+        if (list && listKey == key) {
+            list->add(cursor_.block());
         } else {
             QTextListFormat lf;
             static constexpr QTextListFormat::Style kStyle[] = {
@@ -1125,11 +1144,11 @@ void Parser::EmitParagraph(const ParaState& para, const CharState& mark) {
                 lf.setNumberPrefix(key.before);
                 lf.setNumberSuffix(key.after);
             }
-            list_ = cursor_.createList(lf);
-            listKey_ = key;
+            list = cursor_.createList(lf);
+            listKey = key;
         }
     } else {
-        list_ = nullptr;
+        lists_.fill(nullptr);
     }
     for (size_t r = 0; r < runs_.size(); ++r) {
         const qsizetype start = runs_[r].start;

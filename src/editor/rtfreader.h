@@ -11,8 +11,9 @@
 //              \strike \striked \super \sub \nosupersub \v
 //   paragraph  \pard \ql \qc \qr \qj \liN \riN \fiN \sbN \saN \slN \slmultN;
 //              the properties in force at \par format the paragraph it ends
-//   lists      {\pntext} {\*\pn \pnlvlblt | \pnlvlbody \pndec ...} and
-//              {\listtext} \lsN \ilvlN, as QTextList
+//   lists      {\pntext} {\*\pn \pnlvlblt | \pnlvlbody | \pnlvlN \pndec ...} and
+//              {\listtext} \lsN \ilvlN, as QTextList; a list at a level goes on
+//              numbering after a list inside it ends
 //   skipped    {\*...} destinations not named here, pictures, objects (their
 //              \result is kept), field instructions (their result is kept),
 //              stylesheets, info, headers, footers, footnotes, list tables

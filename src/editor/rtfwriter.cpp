@@ -19,6 +19,7 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0; // 1440 twips per inch at 96 pixels per inch
 constexpr int kMaxTwips = 31680;
 constexpr int kListHang = 360; // how far a list marker hangs left of the text
+constexpr int kMaxListLevel = 9;
 const QString kFallbackFamily = QStringLiteral("Times New Roman");
 
 int Twips(double pixels) {
@@ -45,6 +46,7 @@ struct ParaKey {
     int line = 0;
     bool lineMultiple = false;
     int list = NoList;
+    int level = 1;          // of a list: 1 outermost, up to kMaxListLevel
     QString prefix, suffix; // of numbers
     bool operator==(const ParaKey&) const = default;
 };
@@ -303,6 +305,7 @@ ParaKey Writer::KeyOf(const QTextBlock& block) const {
         key.left = Twips(left);
         key.first = -std::min(key.left, kListHang);
         key.list = KindOf(lf.style());
+        key.level = std::clamp(lf.indent(), 1, kMaxListLevel);
         if (key.list != Bullet) {
             key.prefix = lf.numberPrefix();
             key.suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix()
@@ -357,15 +360,23 @@ void Writer::Paragraph(const QTextBlock& block, bool first) {
             Marker(block, key);
             Raw("{\\*");
             Word("pn");
+            // A nested list names its level (\pnlvlN); the outermost one
+            // says bullet or number as every rich-edit reader expects.
             if (key.list == Bullet) {
-                Word("pnlvlblt");
+                if (key.level > 1)
+                    Word("pnlvl", key.level);
+                else
+                    Word("pnlvlblt");
                 Word("pnf", SymbolFont());
                 Word("pnindent", 0);
                 Raw("{\\pntxtb\\'b7}");
             } else {
                 static const char* const styles[] = {"",        "",       "pndec", "pnlcltr",
                                                      "pnucltr", "pnlcrm", "pnucrm"};
-                Word("pnlvlbody");
+                if (key.level > 1)
+                    Word("pnlvl", key.level);
+                else
+                    Word("pnlvlbody");
                 Word("pnf", 0);
                 Word("pnindent", 0);
                 Word("pnstart", 1);

@@ -11,6 +11,8 @@
 //   ... runs ...\par CRLF                         same format as the last one
 //   \pard{\pntext\f1\'b7\tab}{\*\pn\pnlvlblt\pnf1\pnindent0{\pntxtb\'b7}}\fi-360\li600 ...\par
 //   {\pntext\f1\'b7\tab}...\par                   next item of the same list
+//   \pard{\pntext\f0 1.\tab}{\*\pn\pnlvl2\pnf0\pnindent0\pnstart1\pndec{\pntxta.}}...
+//                                                 a list inside a list: its level
 //   }
 //
 // Runs are written as deltas of the character format: \fN \fsN (half points)

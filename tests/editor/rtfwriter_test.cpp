@@ -216,3 +216,66 @@ TEST(RtfRoundTrip, HtmlDocumentsSurvive) {
         "<ul><li>Пункт один</li><li>Пункт два</li></ul><ol><li>first</li><li>second</li></ol>"));
     EXPECT_EQ(RoundTrip(doc), Describe(doc));
 }
+
+// Lists inside lists keep their levels and their numbering: the outer list
+// goes on counting after an inner one, and a later inner list starts afresh.
+TEST(RtfRoundTrip, NestedListsKeepLevelsAndNumbers) {
+    constexpr auto Dec = QTextListFormat::ListDecimal;
+    constexpr auto Disc = QTextListFormat::ListDisc;
+    constexpr auto Alpha = QTextListFormat::ListLowerAlpha;
+    struct Item {
+        int level; // 0: not in a list
+        QTextListFormat::Style style;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Item> items;
+        QStringList markers; // numbered items' markers, "" for others
+    };
+    const Case cases[] = {
+        {"numbers in numbers",
+         {{1, Dec}, {1, Dec}, {2, Dec}, {2, Dec}, {1, Dec}},
+         {"1.", "2.", "1.", "2.", "3."}},
+        {"bullets in numbers", {{1, Dec}, {2, Disc}, {2, Disc}, {1, Dec}}, {"1.", "", "", "2."}},
+        {"numbers in bullets", {{1, Disc}, {2, Dec}, {2, Dec}, {1, Disc}}, {"", "1.", "2.", ""}},
+        {"three levels",
+         {{1, Dec}, {2, Dec}, {3, Dec}, {3, Dec}, {2, Dec}, {1, Dec}},
+         {"1.", "1.", "1.", "2.", "2.", "2."}},
+        {"a later inner list starts afresh",
+         {{1, Dec}, {2, Alpha}, {2, Alpha}, {1, Dec}, {2, Alpha}, {1, Dec}},
+         {"1.", "a.", "b.", "2.", "a.", "3."}},
+        {"a paragraph between ends every list",
+         {{1, Dec}, {2, Dec}, {0, Dec}, {1, Dec}},
+         {"1.", "1.", "", "1."}},
+    };
+    for (const Case& test : cases) {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        std::vector<QTextList*> open; // the list at each level, outermost first
+        for (size_t i = 0; i < test.items.size(); ++i) {
+            const Item& item = test.items[i];
+            if (i > 0)
+                c.insertBlock(QTextBlockFormat());
+            c.insertText(QStringLiteral("item %1").arg(i));
+            open.resize(std::min(open.size(), size_t(item.level)));
+            if (item.level == 0)
+                continue;
+            if (open.size() == size_t(item.level) && open.back()->format().style() == item.style) {
+                open.back()->add(c.block());
+                continue;
+            }
+            open.resize(size_t(item.level - 1));
+            QTextListFormat lf;
+            lf.setStyle(item.style);
+            lf.setIndent(item.level);
+            open.push_back(c.createList(lf));
+        }
+        const std::vector<ParaInfo> before = Describe(doc);
+        QStringList markers;
+        for (const ParaInfo& p : before)
+            markers << p.marker;
+        ASSERT_EQ(markers, test.markers) << test.what; // the document is what the case says
+        QByteArray rtf;
+        EXPECT_EQ(RoundTrip(doc, &rtf), before) << test.what << "\n" << rtf.constData();
+    }
+}
