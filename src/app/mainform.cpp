@@ -14,7 +14,9 @@
 #include "presence/presencedatagrams.h"
 #include "presence/presencedirectory.h"
 #include "settings/languageswitch.h"
+#include "settings/aboutbox.h"
 #include "settings/optionspage.h"
+#include "settings/widgetformstorage.h"
 #include "transport/datagramnetwork.h"
 #include "transport/mailslot.h"
 
@@ -158,12 +160,14 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
                          [this] { Memo1Change(); }},
         this);
     DualLang1 = Languages->DualLang1();
+    BuildFormStorage();
 
     qApp->installEventFilter(this);
     FormCreate();
 }
 
 TMainForm::~TMainForm() {
+    FormStorage1->Store().SaveIfUnsaved();
     qApp->removeEventFilter(this);
     delete ChatForm; // with its private chats, before the network they use
     ChatForm = nullptr;
@@ -336,6 +340,37 @@ void TMainForm::BuildMenu() {
     HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     HelpMenu->setObjectName(QStringLiteral("Help1"));
     N2 = makeAction(HelpMenu, "N2", QStringLiteral("&About"));
+    connect(N2, &QAction::triggered, this, &TMainForm::N2Click);
+}
+
+void TMainForm::BuildFormStorage() {
+    FormStorage1 = new WidgetFormStorage(this, context_, QStringLiteral("TMainForm"), this);
+    FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
+    FormStorage1->AddEntries(WidgetFormStorage::MainFormEntries());
+    FormStorage1->Bind(StoredProperty::Choice(
+        QStringLiteral("DualLang1.Language"),
+        {QStringLiteral("llEnglish"), QStringLiteral("llNational")},
+        [this] {
+            return Language.Current() == Language::Russian ? QStringLiteral("llNational")
+                                                           : QStringLiteral("llEnglish");
+        },
+        [this](const QString& name) {
+            if (ApplyLanguage)
+                ApplyLanguage(name == QLatin1String("llNational") ? Language::Russian
+                                                                  : Language::English);
+        }));
+    // The online toggle only changes its look here; the restore handler
+    // announces an offline state.
+    FormStorage1->Bind(StoredProperty::Truth(
+        QStringLiteral("Toggle1.State"), [this] { return Toggle1->isChecked(); },
+        [this](bool on) {
+            Toggle1->setChecked(on);
+            Presence->UpdateToggle1();
+        }));
+    FormStorage1->hiddenIsMinimized = true; // in the tray
+    FormStorage1->showStateHandler = [this](ShowState state) { restoredShowState_ = state; };
+    FormStorage1->Store().OnRestorePlacement = [this] { FormStorage1RestorePlacement(); };
+    FormStorage1->Store().OnSavePlacement = [this] { FormStorage1SavePlacement(); };
 }
 
 void TMainForm::StartMessageListener() {
@@ -371,11 +406,25 @@ void TMainForm::HideToTray() {
 void TMainForm::RestoreApplication() {
     const bool first = !everShown_;
     everShown_ = true;
-    showNormal();
+    if (first)
+        FormStorage1->Store().RestoreStoredValues(); // placed and set before it appears
+    if (first && restoredShowState_ == ShowState::Maximized)
+        showMaximized();
+    else
+        showNormal();
     raise();
     activateWindow();
     if (first)
-        FormStorage1RestorePlacement();
+        FinishFirstShowing();
+}
+
+void TMainForm::FinishFirstShowing() {
+    FormStorage1->Store().RunRestoreHandler();
+    if (restoredShowState_ == ShowState::Minimized) {
+        // Saved while in the tray: this first showing goes back there once.
+        restoredShowState_ = ShowState::Normal;
+        HideToTray();
+    }
 }
 
 void TMainForm::FormStorage1RestorePlacement() {
@@ -384,14 +433,22 @@ void TMainForm::FormStorage1RestorePlacement() {
     RunHandler(context_, [this] { Groups->LoadAddressBook(); });
     if (Options->AliasEdit->text().isEmpty())
         Options->AliasEdit->setText(LocalComputerName());
-    try {
-        IcqSlot->Open();
-    } catch (const EmdMailSlot& e) {
-        ShowGeneralError(context_, e.Message());
-        return; // the later restore steps do not run
-    }
+    IcqSlot->Open(); // an endpoint that cannot open ends the steps here
+    if (Language.Current() == Language::Russian && ApplyLanguage)
+        ApplyLanguage(Language::Russian);
+    if (!Toggle1->isChecked())
+        Presence->Toggle1Click(); // announces the offline state
+    if (Options->CheckBox6->isChecked())
+        Messaging->CheckBox6Click();
     for (const auto& step : AfterEndpointOpen)
-        RunHandler(context_, step);
+        step();
+}
+
+void TMainForm::FormStorage1SavePlacement() {}
+
+void TMainForm::N2Click() {
+    TAboutBox box(this);
+    context_.dialogs->ShowModal(&box);
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -431,6 +488,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
             return;
         }
         closeAllowed_ = true;
+        FormStorage1->Store().SaveWindowSettings(false);
     }
     event->accept();
     TrayIcon1->hide();
@@ -503,7 +561,10 @@ void TMainForm::changeEvent(QEvent* event) {
     } else if (!isMinimized() && isVisible() && appActivated_ && !everShown_) {
         // Restored from the taskbar (no tray): the first showing.
         everShown_ = true;
-        QTimer::singleShot(0, this, &TMainForm::FormStorage1RestorePlacement);
+        QTimer::singleShot(0, this, [this] {
+            FormStorage1->Store().RestoreStoredValues();
+            FinishFirstShowing();
+        });
     }
 }
 

@@ -6,6 +6,7 @@
 #include "common/errors.h"
 #include "common/hostcontext.h"
 #include "settings/stringtable.h"
+#include "settings/windowplacement.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -41,6 +42,7 @@ class StorePage;
 class TChatForm;
 class TDualLang;
 class TmdSecureMail;
+class WidgetFormStorage;
 
 // Start-up cannot go on (the message port is taken): the program ends.
 class StartupError : public AppError {
@@ -113,6 +115,8 @@ public:
     MessageListener* MsgServer = nullptr;
     QTimer* RxTimerEvent1 = nullptr; // presence timer
     QSystemTrayIcon* TrayIcon1 = nullptr;
+    // The window's settings: placement and options (src/settings).
+    WidgetFormStorage* FormStorage1 = nullptr;
 
     // The address book on the Groups page (src/addressbook): it files the
     // computers of the network tree under its groups.
@@ -153,8 +157,13 @@ public:
     // Tray double click, or a second start: bring the window up; the first
     // time, this is its first showing and runs the restore steps.
     void RestoreApplication();
-    // The restore steps of the first showing.
+    // The restore steps of the first showing, run by FormStorage1 after it
+    // has read the stored values; an error ends them at their step.
     void FormStorage1RestorePlacement();
+    // Run by FormStorage1 after it has written the stored values.
+    void FormStorage1SavePlacement();
+    // Help, About.
+    void N2Click();
     // The desktop session ends (logout, SIGTERM, SIGINT): close without a
     // question.
     void SessionClose();
@@ -165,6 +174,9 @@ public:
     std::function<void()> SendBtnClick;
     std::function<void()> ChatWindowShow;
     std::vector<std::function<void()>> AfterEndpointOpen; // restore steps after the endpoint
+    // Switches the captions and string table to a language (until the
+    // language switch is there, a stored language is not applied).
+    std::function<void(corvane::Language)> ApplyLanguage;
 
 Q_SIGNALS:
     // The close was allowed; the window is gone from the desktop.
@@ -186,6 +198,8 @@ private:
     // none when the key is not the window's.
     std::function<void()> ShortcutFor(QWidget* focus, const QKeyEvent& key);
     void HideToTray();
+    void BuildFormStorage();
+    void FinishFirstShowing();
 
     HostContext& context_;
     std::unique_ptr<DatagramNetwork> ownNetwork_;
@@ -196,6 +210,7 @@ private:
     bool asking_ = false; // the exit question is open
     bool sessionEnding_ = false;
     bool addressBookSaved_ = false;
+    ShowState restoredShowState_ = ShowState::Normal;
 };
 
 } // namespace corvane

@@ -1,6 +1,7 @@
 #include "app/widgetdialogservice.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -88,6 +89,18 @@ QString WidgetDialogService::SaveFileName(const QString& title, const QString& f
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                ? dialog.selectedFiles().first()
                : QString();
+}
+
+void WidgetDialogService::ShowModal(QObject* dialog) {
+    auto* window = qobject_cast<QDialog*>(dialog);
+    if (!window)
+        return;
+    if (NobodyCanSeeBoxes()) {
+        std::fprintf(stderr, "corvane: [%s] not shown without a screen\n",
+                     qPrintable(window->windowTitle()));
+        return;
+    }
+    window->exec();
 }
 
 } // namespace corvane

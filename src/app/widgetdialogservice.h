@@ -18,6 +18,7 @@ public:
     QString OpenFileName(const QString& title, const QString& filter) override;
     QString SaveFileName(const QString& title, const QString& filter,
                          const QString& defaultSuffix) override;
+    void ShowModal(QObject* dialog) override;
 };
 
 } // namespace corvane

@@ -3,6 +3,8 @@
 // them instead of a person. The window implementation lives with the app.
 #include <QString>
 
+class QObject;
+
 namespace corvane {
 
 class DialogService {
@@ -21,6 +23,9 @@ public:
     virtual QString OpenFileName(const QString& title, const QString& filter) = 0;
     virtual QString SaveFileName(const QString& title, const QString& filter,
                                  const QString& defaultSuffix) = 0;
+    // Shows a window of the program's own (a QDialog) modally and returns
+    // when it closes. A service without a screen leaves it unshown.
+    virtual void ShowModal(QObject* dialog) { (void)dialog; }
 };
 
 } // namespace corvane

@@ -60,6 +60,32 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
     RichEdit1->setVisible(false); // shown only while "Auto Answer" is checked
     layout->addWidget(RichEdit1, 1);
     layout->addStretch();
+
+    connect(CheckBox2, &QCheckBox::toggled, this, &OptionsPage::CheckBox2Click);
+    connect(AliasEdit, &QLineEdit::returnPressed, this,
+            [this] { AliasEditKeyDown(Qt::Key_Return); });
+}
+
+void OptionsPage::CheckBox2Click() {
+    SetAlwaysOnTop(CheckBox2->window(), CheckBox2->isChecked());
+}
+
+void OptionsPage::SetAlwaysOnTop(QWidget* window, bool onTop) {
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    // Changing a window flag hides the window; a shown one comes back where it was.
+    const bool shown = window->isVisible();
+    const QPoint position = window->pos();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (shown) {
+        window->move(position);
+        window->show();
+    }
+}
+
+void OptionsPage::AliasEditKeyDown(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        ApplyBtn2->click();
 }
 
 } // namespace corvane

@@ -1,7 +1,8 @@
 #pragma once
 // The Options page of the main window: its controls, built into the page the
-// main window gives. The handlers of the controls live with the subsystems
-// that own them (exit confirmation, always on top, messages, presence).
+// main window gives, and the page's own handlers ("Always on Top" and the
+// alias field's Enter key). The other controls' handlers live with the
+// subsystems that own them (exit confirmation, messages, presence).
 #include <QObject>
 
 class QCheckBox;
@@ -17,6 +18,13 @@ class OptionsPage : public QObject {
     Q_OBJECT
 public:
     explicit OptionsPage(QWidget* tabSheet, QObject* parent = nullptr);
+
+    // "Always on Top" toggled: the page's window stays above the others or
+    // not, without moving.
+    void CheckBox2Click();
+    // Enter in the alias field presses "Apply new name".
+    void AliasEditKeyDown(int key);
+    static void SetAlwaysOnTop(QWidget* window, bool onTop);
 
     QCheckBox* CheckBox1;  // "Confirmation on exit"
     QCheckBox* CheckBox2;  // "Always on Top"

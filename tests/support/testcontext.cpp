@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QObject>
 #include <QTimer>
 #include <unistd.h>
 
@@ -32,6 +33,12 @@ QString ScriptedDialogService::OpenFileName(const QString&, const QString&) {
 
 QString ScriptedDialogService::SaveFileName(const QString& t, const QString& f, const QString&) {
     return OpenFileName(t, f);
+}
+
+void ScriptedDialogService::ShowModal(QObject* dialog) {
+    modalShown.append(dialog->objectName());
+    if (onModal)
+        onModal(dialog);
 }
 
 int ScriptedDialogService::Count(const QString& text) const {

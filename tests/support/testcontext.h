@@ -39,6 +39,10 @@ public:
     QString OpenFileName(const QString& title, const QString& filter) override;
     QString SaveFileName(const QString& title, const QString& filter,
                          const QString& defaultSuffix) override;
+    // Windows shown modally, by objectName; onModal sees each while it is "open".
+    QStringList modalShown;
+    std::function<void(QObject*)> onModal;
+    void ShowModal(QObject* dialog) override;
     // Boxes whose first line is this text.
     int Count(const QString& text) const;
 };

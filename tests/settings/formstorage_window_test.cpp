@@ -1,0 +1,205 @@
+// The main window's settings across restarts: several runs of one simulated
+// computer, each a new window on the same settings folder.
+#include "app/mainform.h"
+#include "app/systemcontext.h"
+#include "presence/presencedirectory.h"
+#include "settings/aboutbox.h"
+#include "settings/optionspage.h"
+#include "settings/settingskey.h"
+#include "support/testcontext.h"
+#include "transport/mailslot.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::TestComputer;
+
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteSettings(const TestComputer& c, const QByteArray& text) {
+    QFile f(SettingsFilePath(c.context));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+// Shows the window the first time and closes it with Exit, no question asked.
+void Exit(TMainForm& form) {
+    form.Options->CheckBox1->setChecked(false);
+    QSignalSpy closed(&form, &TMainForm::Closed);
+    form.ExitMenuClick();
+    ASSERT_EQ(closed.count(), 1);
+}
+
+TEST(MainFormSettings, EveryOptionSurvivesARestartButAlwaysOnTop) {
+    TestComputer c(QStringLiteral("HOST1"), 2, {});
+    {
+        TMainForm form(c.context);
+        form.RestoreApplication();
+        // A first run: the design values, the alias is the computer's name.
+        EXPECT_EQ(form.Options->AliasEdit->text(), QStringLiteral("HOST1"));
+        EXPECT_TRUE(form.IsPopupMenu->isChecked());
+        EXPECT_TRUE(form.Options->CheckBox3->isChecked());
+        EXPECT_TRUE(form.Toggle1->isChecked());
+        EXPECT_EQ(form.Options->RichEdit1->toPlainText(), QStringLiteral("I am away..."));
+
+        form.IsPopupMenu->trigger();
+        form.Options->CheckBox3->setChecked(false);
+        form.Options->CheckBox4->setChecked(false);
+        form.Options->CheckBox5->setChecked(true);
+        form.Options->AliasEdit->setText(QStringLiteral("  Anna Smith \t"));
+        form.Options->CheckBox6->setChecked(true);
+        form.Options->RichEdit1->setPlainText(QStringLiteral("Back at two\n  Anna"));
+        form.Toggle1->click();
+        form.Options->CheckBox2->setChecked(true);
+        EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_TRUE(form.isVisible());
+        form.resize(420, 500);
+        form.move(60, 70);
+        Exit(form);
+    }
+    const QByteArray file = ReadFile(SettingsFilePath(c.context));
+    EXPECT_TRUE(file.contains("AliasEdit_Text=Anna Smith\n")) << file.constData();
+    EXPECT_FALSE(file.contains("CheckBox2")) << file.constData();
+
+    TMainForm form(c.context);
+    EXPECT_EQ(form.Options->AliasEdit->text(), QString()); // nothing read before the first showing
+    form.RestoreApplication();
+    EXPECT_FALSE(form.IsPopupMenu->isChecked());
+    EXPECT_FALSE(form.Options->CheckBox1->isChecked());
+    EXPECT_FALSE(form.Options->CheckBox3->isChecked());
+    EXPECT_FALSE(form.Options->CheckBox4->isChecked());
+    EXPECT_TRUE(form.Options->CheckBox5->isChecked());
+    EXPECT_EQ(form.Options->AliasEdit->text(), QStringLiteral("Anna Smith"));
+    EXPECT_TRUE(form.Options->CheckBox6->isChecked());
+    EXPECT_TRUE(form.Options->RichEdit1->isVisibleTo(form.TabSheet5)); // the answer handler ran
+    EXPECT_EQ(form.Options->RichEdit1->toPlainText(), QStringLiteral("Back at two\n  Anna"));
+    EXPECT_FALSE(form.Toggle1->isChecked());
+    EXPECT_FALSE(form.OnlineFlag); // the offline state was announced
+    EXPECT_EQ(form.Toggle1->text(), QStringLiteral("OFFLINE"));
+    EXPECT_FALSE(form.Options->CheckBox2->isChecked());
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(form.size(), QSize(420, 500));
+    EXPECT_EQ(form.pos(), QPoint(60, 70));
+    EXPECT_TRUE(form.IcqSlot->Active());
+}
+
+TEST(MainFormSettings, ExitWithoutEverShowingTheWindowTouchesNothing) {
+    TestComputer c(QStringLiteral("HOST1"), 2, {});
+    const QByteArray stored = "[TMainForm]\nAliasEdit_Text=Anna\nCheckBox1_Checked=True\n";
+    WriteSettings(c, stored);
+    {
+        TMainForm form(c.context);
+        form.AppActivate();
+        QSignalSpy closed(&form, &TMainForm::Closed);
+        form.ExitMenuClick();
+        EXPECT_EQ(closed.count(), 1);
+    }
+    EXPECT_EQ(ReadFile(SettingsFilePath(c.context)), stored);
+    EXPECT_FALSE(QFile::exists(c.context.workDir + QStringLiteral("/Groups.DAT")));
+    EXPECT_FALSE(QFile::exists(c.context.workDir + QStringLiteral("/Groups.IMG")));
+    EXPECT_TRUE(c.dialogs.shown.empty());
+}
+
+TEST(MainFormSettings, SavedInTheTrayAtSessionEndTheFirstShowingGoesBackThereOnce) {
+    TestComputer c(QStringLiteral("HOST1"), 2, {});
+    {
+        TMainForm form(c.context);
+        form.RestoreApplication();
+        form.Options->CheckBox4->setChecked(false);
+        form.CloseBtnClick(); // to the tray (minimized where there is none)
+        QSignalSpy closed(&form, &TMainForm::Closed);
+        form.SessionClose(); // SIGTERM, log-out
+        EXPECT_EQ(closed.count(), 1);
+        EXPECT_TRUE(c.dialogs.shown.empty());
+    }
+    EXPECT_TRUE(ReadFile(SettingsFilePath(c.context)).contains("ShowCmd=2"));
+    TMainForm form(c.context);
+    form.RestoreApplication();
+    EXPECT_FALSE(form.Options->CheckBox4->isChecked());
+    EXPECT_TRUE(form.IcqSlot->Active());
+    EXPECT_TRUE(!form.isVisible() || form.isMinimized());
+    form.RestoreApplication();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.isMinimized());
+}
+
+TEST(MainFormSettings, StoredPlacementLanguageAndAPositionOffTheDesktop) {
+    TestComputer c(QStringLiteral("HOST1"), 2, {});
+    WriteSettings(c, "[TMainForm]\nPixelsPerInch=96\nNormPos=40000,30000,40400,30500\nShowCmd=1\n"
+                     "DualLang1_Language=llNational\n");
+    TMainForm form(c.context);
+    std::vector<Language> applied;
+    form.ApplyLanguage = [&](Language l) {
+        applied.push_back(l);
+        form.Language.SetLanguage(l);
+    };
+    form.RestoreApplication();
+    // Read into the language, then re-applied by the restore steps.
+    EXPECT_EQ(applied, (std::vector<Language>{Language::Russian, Language::Russian}));
+    const QRect screen = form.screen()->availableGeometry();
+    EXPECT_EQ(form.size(), QSize(400, 500));
+    EXPECT_TRUE(screen.contains(QRect(form.pos(), form.size())))
+        << form.pos().x() << "," << form.pos().y();
+    Exit(form);
+    EXPECT_TRUE(ReadFile(SettingsFilePath(c.context)).contains("DualLang1_Language=llNational"));
+}
+
+TEST(MainFormSettings, OptionsPageHandlersAndTheAboutBox) {
+    TestComputer c(QStringLiteral("HOST1"), 2, {});
+    TMainForm form(c.context);
+    form.RestoreApplication();
+    QSignalSpy apply(form.Options->ApplyBtn2, &QPushButton::clicked);
+    form.Options->AliasEdit->setFocus();
+    QTest::keyClick(form.Options->AliasEdit, Qt::Key_A);
+    EXPECT_EQ(apply.count(), 0); // editing alone changes nothing
+    QTest::keyClick(form.Options->AliasEdit, Qt::Key_Return);
+    EXPECT_EQ(apply.count(), 1);
+
+    form.Options->CheckBox2->setChecked(true);
+    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    form.Options->CheckBox2->setChecked(false);
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form.isVisible());
+
+    QStringList texts;
+    c.dialogs.onModal = [&](QObject* dialog) {
+        for (QLabel* label : dialog->findChildren<QLabel*>())
+            texts << label->text();
+        for (QWidget* w : dialog->findChildren<QWidget*>())
+            if (w->focusPolicy() != Qt::NoFocus)
+                EXPECT_FALSE(w->accessibleName().isEmpty() && qobject_cast<QLabel*>(w))
+                    << qPrintable(w->objectName());
+    };
+    form.N2->trigger();
+    EXPECT_EQ(c.dialogs.modalShown, QStringList{QStringLiteral("AboutBox")});
+    const QString all = texts.join(QLatin1Char('\n'));
+    EXPECT_TRUE(all.contains(QStringLiteral("Corvane 3.0")));
+    EXPECT_TRUE(all.contains(QStringLiteral("Version 3.0")));
+    EXPECT_TRUE(all.contains(TAboutBox::Licence));
+    EXPECT_TRUE(all.contains(QStringLiteral("href=")));
+}
+
+TEST(MainFormSettings, ARenamedExecutableHasSettingsOfItsOwn) {
+    HostContext usual;
+    HostContext renamed;
+    FillSystemContext(usual, QStringLiteral("/usr/bin/corvane"));
+    FillSystemContext(renamed, QStringLiteral("/opt/test/corvane-old"));
+    EXPECT_TRUE(SettingsFilePath(usual).endsWith(QStringLiteral("/corvane/settings.ini")));
+    EXPECT_TRUE(SettingsFilePath(renamed).endsWith(QStringLiteral("/corvane-old/settings.ini")));
+}
+
+} // namespace
