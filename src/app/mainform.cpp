@@ -444,7 +444,9 @@ void TMainForm::FormStorage1RestorePlacement() {
         step();
 }
 
-void TMainForm::FormStorage1SavePlacement() {}
+void TMainForm::FormStorage1SavePlacement() {
+    Groups->SaveAddressBook(); // "Groups.DAT", then "Groups.IMG"
+}
 
 void TMainForm::N2Click() {
     TAboutBox box(this);
@@ -492,10 +494,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     TrayIcon1->hide();
-    if (everShown_ && !addressBookSaved_) {
-        addressBookSaved_ = true;
-        RunHandler(context_, [this] { Groups->SaveAddressBook(); });
-    }
     Q_EMIT Closed();
 }
 

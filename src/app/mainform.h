@@ -209,7 +209,6 @@ private:
     bool closeAllowed_ = false;
     bool asking_ = false; // the exit question is open
     bool sessionEnding_ = false;
-    bool addressBookSaved_ = false;
     ShowState restoredShowState_ = ShowState::Normal;
 };
 

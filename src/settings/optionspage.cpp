@@ -62,8 +62,6 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
     layout->addStretch();
 
     connect(CheckBox2, &QCheckBox::toggled, this, &OptionsPage::CheckBox2Click);
-    connect(AliasEdit, &QLineEdit::returnPressed, this,
-            [this] { AliasEditKeyDown(Qt::Key_Return); });
 }
 
 void OptionsPage::CheckBox2Click() {
@@ -81,11 +79,6 @@ void OptionsPage::SetAlwaysOnTop(QWidget* window, bool onTop) {
         window->move(position);
         window->show();
     }
-}
-
-void OptionsPage::AliasEditKeyDown(int key) {
-    if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        ApplyBtn2->click();
 }
 
 } // namespace corvane

@@ -1,8 +1,9 @@
 #pragma once
 // The Options page of the main window: its controls, built into the page the
-// main window gives, and the page's own handlers ("Always on Top" and the
-// alias field's Enter key). The other controls' handlers live with the
-// subsystems that own them (exit confirmation, messages, presence).
+// main window gives, and the page's own handler, "Always on Top". The other
+// controls' handlers live with the subsystems that own them (exit
+// confirmation, messages, presence; Enter in the alias field applies the
+// name through the address book).
 #include <QObject>
 
 class QCheckBox;
@@ -22,8 +23,6 @@ public:
     // "Always on Top" toggled: the page's window stays above the others or
     // not, without moving.
     void CheckBox2Click();
-    // Enter in the alias field presses "Apply new name".
-    void AliasEditKeyDown(int key);
     static void SetAlwaysOnTop(QWidget* window, bool onTop);
 
     QCheckBox* CheckBox1;  // "Confirmation on exit"
