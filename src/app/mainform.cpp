@@ -367,6 +367,17 @@ void TMainForm::BuildFormStorage() {
             Toggle1->setChecked(on);
             Presence->UpdateToggle1();
         }));
+    // The editor's boxes through the editor: the size box only shows its
+    // text, colour and font run their change handlers.
+    FormStorage1->Bind(StoredProperty::Number(
+        QStringLiteral("ColorComboBox1.ColorValue"), [this] { return int(Editor->ColorValue()); },
+        [this](int n) { Editor->SetColorValue(quint32(n)); }));
+    FormStorage1->Bind(StoredProperty::Text(
+        QStringLiteral("ComboBox1.Text"), [this] { return Editor->SizeText(); },
+        [this](const QString& text) { Editor->SetSizeText(text); }));
+    FormStorage1->Bind(StoredProperty::Text(
+        QStringLiteral("FontComboBox1.FontName"), [this] { return Editor->FontName(); },
+        [this](const QString& name) { Editor->SetFontName(name); }));
     FormStorage1->hiddenIsMinimized = true; // in the tray
     FormStorage1->showStateHandler = [this](ShowState state) { restoredShowState_ = state; };
     FormStorage1->Store().OnRestorePlacement = [this] { FormStorage1RestorePlacement(); };

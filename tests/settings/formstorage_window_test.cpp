@@ -2,6 +2,9 @@
 // computer, each a new window on the same settings folder.
 #include "app/mainform.h"
 #include "app/systemcontext.h"
+#include "editor/composeeditor.h"
+#include "editor/composetextedit.h"
+#include "editor/editortoolbar.h"
 #include "presence/presencedirectory.h"
 #include "settings/aboutbox.h"
 #include "settings/optionspage.h"
@@ -12,12 +15,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QFontComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -104,6 +109,7 @@ TEST(MainFormSettings, ExitWithoutEverShowingTheWindowTouchesNothing) {
     {
         TMainForm form(c.context);
         form.AppActivate();
+        c.dialogs.answers.push_back(DialogService::Yes); // "Are you sure to quit?"
         QSignalSpy closed(&form, &TMainForm::Closed);
         form.ExitMenuClick();
         EXPECT_EQ(closed.count(), 1);
@@ -111,7 +117,7 @@ TEST(MainFormSettings, ExitWithoutEverShowingTheWindowTouchesNothing) {
     EXPECT_EQ(ReadFile(SettingsFilePath(c.context)), stored);
     EXPECT_FALSE(QFile::exists(c.context.workDir + QStringLiteral("/Groups.DAT")));
     EXPECT_FALSE(QFile::exists(c.context.workDir + QStringLiteral("/Groups.IMG")));
-    EXPECT_TRUE(c.dialogs.shown.empty());
+    EXPECT_EQ(c.dialogs.shown.size(), 1u); // the question only
 }
 
 TEST(MainFormSettings, SavedInTheTrayAtSessionEndTheFirstShowingGoesBackThereOnce) {
@@ -200,6 +206,63 @@ TEST(MainFormSettings, ARenamedExecutableHasSettingsOfItsOwn) {
     FillSystemContext(renamed, QStringLiteral("/opt/test/corvane-old"));
     EXPECT_TRUE(SettingsFilePath(usual).endsWith(QStringLiteral("/corvane/settings.ini")));
     EXPECT_TRUE(SettingsFilePath(renamed).endsWith(QStringLiteral("/corvane-old/settings.ini")));
+}
+
+} // namespace
+
+namespace {
+
+TEST(MainFormSettings, TheEditorFormatSurvivesARestart) {
+    TestComputer c(QStringLiteral("HOST1"), 2, {});
+    QString font;
+    {
+        TMainForm form(c.context);
+        form.RestoreApplication();
+        EditorToolbar* t = form.Editor->Panel8;
+        t->BoldBtn->click();
+        t->CenterAlign->click();
+        form.Editor->SetSizeText(QStringLiteral("14"));
+        form.Editor->SetColorValue(255);
+        t->FontComboBox1->setCurrentIndex(t->FontComboBox1->count() - 1);
+        font = form.Editor->FontName();
+        Exit(form);
+    }
+    const QByteArray file = ReadFile(SettingsFilePath(c.context));
+    for (const char* value : {"BoldBtn_Down=True", "ItalBtn_Down=False", "CenterAlign_Down=True",
+                              "ComboBox1_Text=14", "ColorComboBox1_ColorValue=255"})
+        EXPECT_TRUE(file.contains(value)) << value << "\n" << file.constData();
+
+    TMainForm form(c.context);
+    form.RestoreApplication();
+    EditorToolbar* t = form.Editor->Panel8;
+    EXPECT_TRUE(t->BoldBtn->isChecked());
+    EXPECT_TRUE(t->CenterAlign->isChecked());
+    EXPECT_EQ(form.Editor->SizeText(), QStringLiteral("14"));
+    EXPECT_EQ(form.Editor->ColorValue(), 255u);
+    EXPECT_EQ(form.Editor->FontName(), font);
+    // The restore steps made it the format of what is typed next.
+    const QTextCharFormat typed = form.Memo1->currentCharFormat();
+    EXPECT_EQ(typed.fontWeight(), QFont::Bold);
+    EXPECT_EQ(typed.fontPointSize(), 14);
+    EXPECT_EQ(typed.foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(form.Memo1->alignment(), Qt::AlignHCenter);
+}
+
+TEST(MainFormSettings, AStoredSizeThatIsNoNumberStopsOnlyTheEditorSteps) {
+    TestComputer c(QStringLiteral("HOST1"), 2, {});
+    WriteSettings(c, "[TMainForm]\nComboBox1_Text=big\nCenterAlign_Down=True\n"
+                     "BoldBtn_Down=True\nCheckBox6_Checked=True\nToggle1_State=False\n");
+    TMainForm form(c.context);
+    form.RestoreApplication();
+    ASSERT_EQ(c.dialogs.shown.size(), 1u);
+    EXPECT_EQ(c.dialogs.shown[0].text, QStringLiteral("'big' is not a valid integer value."));
+    EXPECT_TRUE(form.IcqSlot->Active());
+    EXPECT_FALSE(form.OnlineFlag);
+    EXPECT_TRUE(form.Options->RichEdit1->isVisibleTo(form.TabSheet5));
+    const QTextCharFormat typed = form.Memo1->currentCharFormat();
+    EXPECT_EQ(typed.fontWeight(), QFont::Bold); // before the size
+    EXPECT_TRUE(form.Editor->Panel8->CenterAlign->isChecked());
+    EXPECT_NE(form.Memo1->alignment(), Qt::AlignHCenter); // after it
 }
 
 } // namespace
