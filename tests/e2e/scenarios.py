@@ -20,6 +20,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bed  # noqa: E402
 import chatscenario  # noqa: E402
 import receivescenario  # noqa: E402
+import settingsscenario  # noqa: E402
 
 PRESENCE = "CORVANE3"
 ENDPOINT_LINE = r"^corvane: datagrams on 0\.0\.0\.0:37139, broadcasts to .*198\.18\.0\.255"
@@ -472,6 +473,10 @@ def scenario_chat(b, tools):
 scenario_chat.__doc__ = chatscenario.scenario_chat.__doc__
 
 
+def scenario_stored_auto_answer(b, tools):
+    settingsscenario.scenario_stored_auto_answer(b, tools, sys.modules[__name__])
+
+
 def scenario_held_slots(b, tools):
     """Idle connections held by one host while another sends: every exit 0
     of corvane-send is a filed record, every unfiled one a non-zero exit."""
@@ -508,6 +513,7 @@ SCENARIOS = {
     "help_without_display": (1, scenario_help_without_display),
     "chat": (3, scenario_chat),
     "held_slots": (3, scenario_held_slots),
+    "stored_auto_answer": (2, scenario_stored_auto_answer),
 }
 
 
