@@ -347,17 +347,18 @@ void TMainForm::BuildFormStorage() {
     FormStorage1 = new WidgetFormStorage(this, context_, QStringLiteral("TMainForm"), this);
     FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
     FormStorage1->AddEntries(WidgetFormStorage::MainFormEntries());
+    // The captions follow the stored language at once; the restore steps
+    // switch the string table with the Russian command.
     FormStorage1->Bind(StoredProperty::Choice(
         QStringLiteral("DualLang1.Language"),
         {QStringLiteral("llEnglish"), QStringLiteral("llNational")},
         [this] {
-            return Language.Current() == Language::Russian ? QStringLiteral("llNational")
-                                                           : QStringLiteral("llEnglish");
+            return DualLang1->GetLanguage() == Language::Russian ? QStringLiteral("llNational")
+                                                                 : QStringLiteral("llEnglish");
         },
         [this](const QString& name) {
-            if (ApplyLanguage)
-                ApplyLanguage(name == QLatin1String("llNational") ? Language::Russian
-                                                                  : Language::English);
+            DualLang1->SetLanguage(name == QLatin1String("llNational") ? Language::Russian
+                                                                       : Language::English);
         }));
     // The online toggle only changes its look here; the restore handler
     // announces an offline state.
@@ -378,6 +379,14 @@ void TMainForm::BuildFormStorage() {
     FormStorage1->Bind(StoredProperty::Text(
         QStringLiteral("FontComboBox1.FontName"), [this] { return Editor->FontName(); },
         [this](const QString& name) { Editor->SetFontName(name); }));
+    // The chat room keeps its member panel and nick name; each private chat
+    // only its placement, all of them in one section.
+    ChatForm->RestoreFormSettings = [this](QWidget* window) {
+        ChatStorage(window).RestoreWindowSettings();
+    };
+    ChatForm->SaveFormSettings = [this](QWidget* window) {
+        ChatStorage(window).SaveWindowSettings(false);
+    };
     FormStorage1->hiddenIsMinimized = true; // in the tray
     FormStorage1->showStateHandler = [this](ShowState state) { restoredShowState_ = state; };
     FormStorage1->Store().OnRestorePlacement = [this] { FormStorage1RestorePlacement(); };
@@ -429,6 +438,17 @@ void TMainForm::RestoreApplication() {
         FinishFirstShowing();
 }
 
+FormStorage& TMainForm::ChatStorage(QWidget* window) {
+    return WidgetFormStorage::Of(window, context_, [this, window](WidgetFormStorage& storage) {
+        if (window != ChatForm)
+            return;
+        storage.Bind(StoredProperty::Number(
+            QStringLiteral("Panel3.Width"), [this] { return ChatForm->Panel3Width(); },
+            [this](int width) { ChatForm->SetPanel3Width(width); }));
+        storage.AddEntries({{"Edit2.Text", StoredProperty::Type::Text}});
+    }).Store();
+}
+
 void TMainForm::FinishFirstShowing() {
     FormStorage1->Store().RunRestoreHandler();
     if (restoredShowState_ == ShowState::Minimized) {
@@ -445,8 +465,8 @@ void TMainForm::FormStorage1RestorePlacement() {
     if (Options->AliasEdit->text().isEmpty())
         Options->AliasEdit->setText(LocalComputerName());
     IcqSlot->Open(); // an endpoint that cannot open ends the steps here
-    if (Language.Current() == Language::Russian && ApplyLanguage)
-        ApplyLanguage(Language::Russian);
+    if (DualLang1->GetLanguage() == Language::Russian)
+        Russian1Click();
     if (!Toggle1->isChecked())
         Presence->Toggle1Click(); // announces the offline state
     if (Options->CheckBox6->isChecked())

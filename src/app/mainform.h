@@ -42,6 +42,7 @@ class StorePage;
 class TChatForm;
 class TDualLang;
 class TmdSecureMail;
+class FormStorage;
 class WidgetFormStorage;
 
 // Start-up cannot go on (the message port is taken): the program ends.
@@ -174,9 +175,6 @@ public:
     std::function<void()> SendBtnClick;
     std::function<void()> ChatWindowShow;
     std::vector<std::function<void()>> AfterEndpointOpen; // restore steps after the endpoint
-    // Switches the captions and string table to a language (until the
-    // language switch is there, a stored language is not applied).
-    std::function<void(corvane::Language)> ApplyLanguage;
 
 Q_SIGNALS:
     // The close was allowed; the window is gone from the desktop.
@@ -200,6 +198,7 @@ private:
     void HideToTray();
     void BuildFormStorage();
     void FinishFirstShowing();
+    FormStorage& ChatStorage(QWidget* chatWindow);
 
     HostContext& context_;
     std::unique_ptr<DatagramNetwork> ownNetwork_;

@@ -92,6 +92,18 @@ WidgetFormStorage::WidgetFormStorage(QWidget* window, HostContext& context, cons
                                      QObject* parent)
     : QObject(parent), window_(window), store_(context, section, *this) {}
 
+WidgetFormStorage& WidgetFormStorage::Of(QWidget* window, HostContext& context,
+                                         const std::function<void(WidgetFormStorage&)>& setup) {
+    const QString name = QStringLiteral("FormStorage1");
+    if (auto* existing = window->findChild<WidgetFormStorage*>(name, Qt::FindDirectChildrenOnly))
+        return *existing;
+    auto* storage = new WidgetFormStorage(window, context, window->objectName(), window);
+    storage->setObjectName(name);
+    if (setup)
+        setup(*storage);
+    return *storage;
+}
+
 StoredProperty WidgetFormStorage::BoundProperty(const QString& entry,
                                                 StoredProperty::Type type) const {
     const QString control = entry.section(QLatin1Char('.'), 0, 0);

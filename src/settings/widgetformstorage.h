@@ -26,6 +26,10 @@ public:
                       QObject* parent = nullptr);
 
     FormStorage& Store() { return store_; }
+    // The store of a window, named "FormStorage1" and kept in the window's
+    // class section (its objectName); made at the first call, when setup runs.
+    static WidgetFormStorage& Of(QWidget* window, HostContext& context,
+                                 const std::function<void(WidgetFormStorage&)>& setup = {});
     // Adds entries bound to the controls of the window by their names.
     void AddEntries(const std::vector<Entry>& entries);
     // The main window's entries, in their order.

@@ -2,6 +2,7 @@
 // computer, each a new window on the same settings folder.
 #include "app/mainform.h"
 #include "app/systemcontext.h"
+#include "chat/chatform.h"
 #include "editor/composeeditor.h"
 #include "editor/composetextedit.h"
 #include "editor/editortoolbar.h"
@@ -13,7 +14,9 @@
 #include "transport/mailslot.h"
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QTabWidget>
 #include <QFile>
 #include <QFontComboBox>
 #include <QLabel>
@@ -148,14 +151,12 @@ TEST(MainFormSettings, StoredPlacementLanguageAndAPositionOffTheDesktop) {
     WriteSettings(c, "[TMainForm]\nPixelsPerInch=96\nNormPos=40000,30000,40400,30500\nShowCmd=1\n"
                      "DualLang1_Language=llNational\n");
     TMainForm form(c.context);
-    std::vector<Language> applied;
-    form.ApplyLanguage = [&](Language l) {
-        applied.push_back(l);
-        form.Language.SetLanguage(l);
-    };
     form.RestoreApplication();
-    // Read into the language, then re-applied by the restore steps.
-    EXPECT_EQ(applied, (std::vector<Language>{Language::Russian, Language::Russian}));
+    // Russian from the start: captions, string table, send-to choices.
+    EXPECT_EQ(form.Language.Current(), Language::Russian);
+    EXPECT_TRUE(form.Russian1->isChecked());
+    EXPECT_NE(form.PageControl1->tabText(0), QStringLiteral("Compose"));
+    EXPECT_NE(form.RadioGroup1Items->button(0)->text(), QStringLiteral("Single workstation"));
     const QRect screen = form.screen()->availableGeometry();
     EXPECT_EQ(form.size(), QSize(400, 500));
     EXPECT_TRUE(screen.contains(QRect(form.pos(), form.size())))
@@ -263,6 +264,27 @@ TEST(MainFormSettings, AStoredSizeThatIsNoNumberStopsOnlyTheEditorSteps) {
     EXPECT_EQ(typed.fontWeight(), QFont::Bold); // before the size
     EXPECT_TRUE(form.Editor->Panel8->CenterAlign->isChecked());
     EXPECT_NE(form.Memo1->alignment(), Qt::AlignHCenter); // after it
+}
+
+} // namespace
+
+namespace {
+
+TEST(MainFormSettings, TheChatRoomKeepsItsNickNameAndPanel) {
+    TestComputer c(QStringLiteral("HOST1"), 2, {});
+    TMainForm form(c.context);
+    form.RestoreApplication();
+    form.ChatBtnClick();
+    ASSERT_TRUE(form.ChatForm->isVisible());
+    form.ChatForm->Edit2->setText(QStringLiteral("  Nick "));
+    form.ChatForm->close();
+    const QByteArray file = ReadFile(SettingsFilePath(c.context));
+    EXPECT_TRUE(file.contains("[TChatForm]")) << file.constData();
+    EXPECT_TRUE(file.contains("Edit2_Text=Nick\n")) << file.constData();
+    EXPECT_TRUE(file.contains("Panel3_Width=")) << file.constData();
+    form.ChatForm->Edit2->setText(QStringLiteral("changed while hidden"));
+    form.ChatBtnClick(); // restored at every showing
+    EXPECT_EQ(form.ChatForm->Edit2->text(), QStringLiteral("Nick"));
 }
 
 } // namespace
