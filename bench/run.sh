@@ -5,8 +5,9 @@
 #
 # CORVANE_BUILD_DIR is the build folder (default "build", relative to the
 # project root); MIN_SECONDS is how long each case runs at least (0.2 by
-# default). A case that reports an error, or a benchmark program that fails,
-# makes the script exit non-zero. The figures are wall-clock times on this
+# default). A case that reports an error, or a benchmark program that fails
+# or runs longer than CORVANE_BENCH_TIMEOUT seconds (300 by default), makes
+# the script exit non-zero. The figures are wall-clock times on this
 # machine: compare them only with runs on the same machine.
 set -euo pipefail
 
@@ -30,7 +31,7 @@ export QT_QPA_PLATFORM=offscreen
 status=0
 for program in "${programs[@]}"; do
   name=$(basename "$program")
-  if ! "$program" --benchmark_min_time="$min" --benchmark_format=json \
+  if ! timeout "${CORVANE_BENCH_TIMEOUT:-300}" "$program" --benchmark_min_time="$min" --benchmark_format=json \
       >"$out/$name.json" 2>"$out/$name.err"; then
     echo "== $name failed:" >&2
     tail -n 20 "$out/$name.err" >&2
