@@ -10,6 +10,7 @@
 #include "transport/mailslot.h"
 
 #include "../support/loopback.h"
+#include "../support/windowbench.h"
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -180,11 +181,5 @@ BENCHMARK(BM_FloodOverTheNetwork)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return corvane::bench::RunWindowBenchmarks(argc, argv);
 }
