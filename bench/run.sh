@@ -28,6 +28,10 @@ fi
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 export QT_QPA_PLATFORM=offscreen
+# Window benchmarks save what a closing main window saves (the address book)
+# in the working folder: give them a folder of their own.
+mkdir "$out/work"
+cd "$out/work"
 status=0
 for program in "${programs[@]}"; do
   name=$(basename "$program")
