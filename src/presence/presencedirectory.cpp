@@ -3,6 +3,7 @@
 #include "common/errors.h"
 #include "common/hostcontext.h"
 #include "settings/stringtable.h"
+#include "transport/slotwriter.h"
 
 #include <QPushButton>
 #include <QTimer>
@@ -45,11 +46,7 @@ PresenceDirectory::~PresenceDirectory() {
 bool PresenceDirectory::SendPresence(const QString& target, const QByteArray& text) {
     if (!context_.datagrams || !slot_)
         return false;
-    const bool known = target == QLatin1String("*") || target == QLatin1String(".") ||
-                       target.isEmpty() ||
-                       target.compare(context_.LocalComputerName(), Qt::CaseInsensitive) == 0 ||
-                       context_.resolver.ResolvesAtOnce(target);
-    if (known)
+    if (SlotWriter::ReachesAtOnce(context_, target))
         return SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
     // A requester this computer has not heard from (its request named another
     // computer than the one that sent it): the system resolver may take

@@ -9,15 +9,17 @@ namespace corvane {
 SlotWriter::SlotWriter(DatagramNetwork& network, QObject* parent)
     : QObject(parent), network_(network) {}
 
+bool SlotWriter::ReachesAtOnce(HostContext& context, const QString& target) {
+    return target == QLatin1String("*") || target == QLatin1String(".") || target.isEmpty() ||
+           target.compare(context.LocalComputerName(), Qt::CaseInsensitive) == 0 ||
+           context.resolver.ResolvesAtOnce(target);
+}
+
 bool SlotWriter::Write(const QString& target, const QString& slot, const QByteArray& text) {
     HostContext& context = network_.Context();
     const QByteArray frame = FrameDatagram(text, TickCount());
     const QString key = target.toUpper();
-    const bool atOnce = target == QLatin1String("*") || target == QLatin1String(".") ||
-                        target.isEmpty() ||
-                        target.compare(context.LocalComputerName(), Qt::CaseInsensitive) == 0 ||
-                        context.resolver.ResolvesAtOnce(target);
-    if (atOnce && !waiting_.contains(key))
+    if (ReachesAtOnce(context, target) && !waiting_.contains(key))
         return network_.Write(target, ToAnsi(slot), frame);
     auto it = waiting_.find(key);
     if (it != waiting_.end()) {

@@ -16,6 +16,7 @@
 namespace corvane {
 
 class DatagramNetwork;
+class HostContext;
 
 class SlotWriter : public QObject {
     Q_OBJECT
@@ -26,6 +27,9 @@ public:
     static constexpr int MaxWaiting = 8192;
 
     explicit SlotWriter(DatagramNetwork& network, QObject* parent = nullptr);
+
+    // Whether a datagram to target can be written without a name look-up.
+    static bool ReachesAtOnce(HostContext& context, const QString& target);
 
     // False when the datagram cannot go (too large, unknown at once and no
     // room to wait); a broadcast cannot tell whether anyone received it.
