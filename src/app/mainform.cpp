@@ -341,6 +341,9 @@ void TMainForm::BuildMenu() {
     HelpMenu->setObjectName(QStringLiteral("Help1"));
     N2 = makeAction(HelpMenu, "N2", QStringLiteral("&About"));
     connect(N2, &QAction::triggered, this, &TMainForm::N2Click);
+    // Qt's own box credits Qt, its version and its licence.
+    AboutQt1 = makeAction(HelpMenu, "AboutQt1", QStringLiteral("About &Qt"));
+    connect(AboutQt1, &QAction::triggered, qApp, &QApplication::aboutQt);
 }
 
 void TMainForm::BuildFormStorage() {

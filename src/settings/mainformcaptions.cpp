@@ -87,6 +87,7 @@ const CaptionTable& MainFormCaptions() {
         {"Paste2", "&Paste", "Вставить", "Paste", "Вставить"},
         {"Help1", "&Help", "&?", "", ""},
         {"N2", "&About", "О программе", "", ""},
+        {"AboutQt1", "About &Qt", "О &Qt", "", ""},
         {"UnderlineAction", "", "", "Underline", "Подчеркнутый"},
         {"BoldAction", "", "", "Bold", "Полужирный"},
         {"ItalicAction", "", "", "Italic", "Курсив"},
