@@ -87,6 +87,7 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     setCentralWidget(central);
     BuildComposePage();
     Options = new OptionsPage(TabSheet5, this);
+    Options->BindAutostart(context_);
     BuildBottomPanel();
     layout->addWidget(Panel1);
     BuildMenu();

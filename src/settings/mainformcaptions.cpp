@@ -66,6 +66,7 @@ const CaptionTable& MainFormCaptions() {
         {"CheckBox4", "Enable sound notification", "Звуковое сопровождение", "", ""},
         {"CheckBox5", "Clear message area after send", "Очищать область сообщение после отправки",
          "", ""},
+        {"CheckBox7", "Start when I log in", "Запускать при входе в систему", "", ""},
         {"ApplyBtn2", "Apply new name", "Применить", "", ""},
         {"CheckBox6", "Auto Answer", "Автоответчик", "", ""},
         {"Panel1", "", "", "", ""},
