@@ -15,21 +15,21 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
-#include <QTimer>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QTabWidget>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
