@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks of the Debian package and of the manual pages.
 
-  package_test.py package BUILD_DIR
+  package_test.py package BUILD_DIR [CPACK]
       Makes the package from the build tree (no second build), then: lintian
       finds no error, it holds every file an installed copy needs, its menu,
       session start and AppStream entries validate, apt can install it, and
@@ -51,9 +51,9 @@ def run(cmd, **kw):
     return subprocess.run(cmd, capture_output=True, text=True, timeout=240, **kw)
 
 
-def package(build_dir):
+def package(build_dir, cpack):
     with tempfile.TemporaryDirectory(prefix="corvane-package-") as tmp:
-        made = run(["cpack", "--config", os.path.join(build_dir, "CPackConfig.cmake"), "-B", tmp])
+        made = run([cpack, "--config", os.path.join(build_dir, "CPackConfig.cmake"), "-B", tmp])
         debs = glob.glob(os.path.join(tmp, "corvane_*.deb"))
         check(made.returncode == 0 and len(debs) == 1, "cpack makes one package:\n" + made.stdout + made.stderr)
         if failures:
@@ -125,8 +125,8 @@ def manpages(man_dir, programs):
 
 def main():
     mode = sys.argv[1] if len(sys.argv) > 1 else ""
-    if mode == "package" and len(sys.argv) == 3:
-        package(sys.argv[2])
+    if mode == "package" and len(sys.argv) in (3, 4):
+        package(sys.argv[2], sys.argv[3] if len(sys.argv) == 4 else "cpack")
     elif mode == "manpages" and len(sys.argv) > 3:
         manpages(sys.argv[2], sys.argv[3:])
     else:
