@@ -11,6 +11,7 @@ packages=(
   iproute2 procps util-linux python3
   xvfb xdotool
   sox
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

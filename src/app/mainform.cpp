@@ -87,6 +87,7 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     setCentralWidget(central);
     BuildComposePage();
     Options = new OptionsPage(TabSheet5, this);
+    Options->BindAutostart(context_);
     BuildBottomPanel();
     layout->addWidget(Panel1);
     BuildMenu();
@@ -341,6 +342,9 @@ void TMainForm::BuildMenu() {
     HelpMenu->setObjectName(QStringLiteral("Help1"));
     N2 = makeAction(HelpMenu, "N2", QStringLiteral("&About"));
     connect(N2, &QAction::triggered, this, &TMainForm::N2Click);
+    // Qt's own box credits Qt, its version and its licence.
+    AboutQt1 = makeAction(HelpMenu, "AboutQt1", QStringLiteral("About &Qt"));
+    connect(AboutQt1, &QAction::triggered, qApp, &QApplication::aboutQt);
 }
 
 void TMainForm::BuildFormStorage() {

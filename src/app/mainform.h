@@ -111,6 +111,7 @@ public:
     QAction* Paste2 = nullptr;
     QMenu* HelpMenu = nullptr;
     QAction* N2 = nullptr;
+    QAction* AboutQt1 = nullptr; // "About &Qt"
     // Components
     TmdSecureMail* IcqSlot = nullptr;
     MessageListener* MsgServer = nullptr;

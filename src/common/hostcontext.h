@@ -7,6 +7,7 @@
 #include <QHostAddress>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace corvane {
@@ -56,6 +57,11 @@ public:
     QString configDir; // settings.ini lives here
     QString workDir;   // address-book files and sounds by bare name
     QString dataDir;   // installed data (sounds)
+    // Desktop entries the session starts at login: the person's own folder
+    // and the system's, in order of precedence. Empty: the person's start
+    // is left as it is.
+    QString autostartDir;
+    QStringList systemAutostartDirs;
     QString instanceName = QStringLiteral("CORVANE3");
 
     DialogService* dialogs = nullptr;

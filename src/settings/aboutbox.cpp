@@ -36,12 +36,6 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
                                          "messages, a chat room and private chats between the "
                                          "computers of an office."));
     LicenceLabel = label("Copyright", QStringLiteral("Free software under the %1.").arg(Licence));
-    LinkLabel = label("LinkLabel", QStringLiteral("Built with Qt %1: <a href=\"%2\">%2</a>")
-                                       .arg(QLatin1String(qVersion()), Link));
-    LinkLabel->setTextFormat(Qt::RichText);
-    LinkLabel->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    LinkLabel->setOpenExternalLinks(true);
-    LinkLabel->setAccessibleName(QStringLiteral("Qt web site"));
     top->addLayout(texts, 1);
     layout->addLayout(top);
     OKButton = new QPushButton(QStringLiteral("OK"), this);

@@ -1,6 +1,6 @@
 #pragma once
 // The About box of the main window's Help menu: the program's name, version,
-// what it is, its licence and a link.
+// what it is and its licence. Qt's own credit is "About Qt" beside it.
 #include <QDialog>
 
 class QLabel;
@@ -14,7 +14,6 @@ public:
     static inline const QString ProgramName = QStringLiteral("Corvane 3.0");
     static inline const QString Version = QStringLiteral("3.0");
     static inline const QString Licence = QStringLiteral("MIT licence");
-    static inline const QString Link = QStringLiteral("https://www.qt.io/");
 
     explicit TAboutBox(QWidget* parent = nullptr);
 
@@ -22,7 +21,6 @@ public:
     QLabel* VersionLabel = nullptr;
     QLabel* Comments = nullptr;
     QLabel* LicenceLabel = nullptr;
-    QLabel* LinkLabel = nullptr;
     QPushButton* OKButton = nullptr;
 };
 

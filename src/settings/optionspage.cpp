@@ -1,5 +1,9 @@
 #include "settings/optionspage.h"
 
+#include "common/errors.h"
+#include "common/hostcontext.h"
+#include "settings/sessionautostart.h"
+
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFrame>
@@ -7,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -24,10 +29,14 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
     auto* layout = new QVBoxLayout(tabSheet);
     CheckBox1 = MakeCheck(tabSheet, "CheckBox1", QStringLiteral("Confirmation on exit"), true);
     CheckBox2 = MakeCheck(tabSheet, "CheckBox2", QStringLiteral("Always on Top"), false);
-    CheckBox3 = MakeCheck(tabSheet, "CheckBox3", QStringLiteral("Message Box after successful sending"), true);
+    CheckBox3 = MakeCheck(tabSheet, "CheckBox3",
+                          QStringLiteral("Message Box after successful sending"), true);
     CheckBox4 = MakeCheck(tabSheet, "CheckBox4", QStringLiteral("Enable sound notification"), true);
-    CheckBox5 = MakeCheck(tabSheet, "CheckBox5", QStringLiteral("Clear message area after send"), false);
-    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5})
+    CheckBox5 =
+        MakeCheck(tabSheet, "CheckBox5", QStringLiteral("Clear message area after send"), false);
+    CheckBox7 = MakeCheck(tabSheet, "CheckBox7", QStringLiteral("Start when I log in"), false);
+    CheckBox7->setEnabled(false); // until there is a start entry to switch
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox7})
         layout->addWidget(box);
 
     // The alias row sits on a panel of its own.
@@ -62,6 +71,31 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
     layout->addStretch();
 
     connect(CheckBox2, &QCheckBox::toggled, this, &OptionsPage::CheckBox2Click);
+}
+
+OptionsPage::~OptionsPage() = default;
+
+void OptionsPage::BindAutostart(HostContext& context) {
+    context_ = &context;
+    autostart_ =
+        std::make_unique<SessionAutostart>(context.autostartDir, context.systemAutostartDirs);
+    ShowAutostart();
+    connect(CheckBox7, &QCheckBox::toggled, this, &OptionsPage::CheckBox7Click,
+            Qt::UniqueConnection);
+}
+
+void OptionsPage::ShowAutostart() {
+    const QSignalBlocker blocker(CheckBox7);
+    CheckBox7->setEnabled(autostart_->Available());
+    CheckBox7->setChecked(autostart_->Enabled());
+}
+
+void OptionsPage::CheckBox7Click() {
+    if (!autostart_)
+        return;
+    // A failure is told; the box then shows what is really so.
+    RunHandler(*context_, [this] { autostart_->SetEnabled(CheckBox7->isChecked()); });
+    ShowAutostart();
 }
 
 void OptionsPage::CheckBox2Click() {

@@ -14,17 +14,22 @@
 #include "transport/mailslot.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QTabWidget>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -197,7 +202,79 @@ TEST(MainFormSettings, OptionsPageHandlersAndTheAboutBox) {
     EXPECT_TRUE(all.contains(QStringLiteral("Corvane 3.0")));
     EXPECT_TRUE(all.contains(QStringLiteral("Version 3.0")));
     EXPECT_TRUE(all.contains(TAboutBox::Licence));
-    EXPECT_TRUE(all.contains(QStringLiteral("href=")));
+    // Qt is credited by Qt's own box beside About, not by a link of ours.
+    EXPECT_FALSE(all.contains(QStringLiteral("href=")));
+    ASSERT_EQ(form.HelpMenu->actions(), (QList<QAction*>{form.N2, form.AboutQt1}));
+    QString qtBox;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            qtBox = box->windowTitle();
+            box->close();
+        }
+    });
+    form.AboutQt1->trigger();
+    EXPECT_EQ(qtBox, QStringLiteral("About Qt"));
+}
+
+TEST(MainFormSettings, StartWhenILogInSwitchesThePersonsOverride) {
+    TestComputer c(QStringLiteral("HOST1"), 2, {});
+    {
+        // Not installed (no start entry of the system's): nothing to switch.
+        TMainForm form(c.context);
+        EXPECT_FALSE(form.Options->CheckBox7->isEnabled());
+        EXPECT_FALSE(form.Options->CheckBox7->isChecked());
+    }
+    const QString system = c.dir.path() + QStringLiteral("/xdg/autostart");
+    const QString own = c.dir.path() + QStringLiteral("/config/autostart/corvane.desktop");
+    QDir().mkpath(system);
+    QDir().mkpath(QFileInfo(own).path());
+    for (const QString& path : {system + QStringLiteral("/corvane.desktop"), own}) {
+        QFile entry(path);
+        ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+        entry.write(path == own ? "[Desktop Entry]\nHidden=true\n" : "[Desktop Entry]\n");
+    }
+    c.context.systemAutostartDirs = {system};
+    c.context.autostartDir = QFileInfo(own).path();
+    TMainForm form(c.context);
+    QCheckBox* box = form.Options->CheckBox7;
+    ASSERT_TRUE(box->isEnabled());
+    EXPECT_FALSE(box->isChecked()); // switched off before this start
+    box->click();
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_FALSE(QFileInfo::exists(own));
+    box->click();
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_TRUE(ReadFile(own).contains("Hidden=true"));
+
+    // A file that cannot be removed is told, and the box keeps the truth.
+    QFile::remove(own);
+    QDir().mkpath(own + QStringLiteral("/x"));
+    box->click();
+    EXPECT_EQ(c.dialogs.shown.size(), 0u); // on already: the folder is no entry
+    EXPECT_TRUE(box->isChecked());
+    box->click();
+    ASSERT_EQ(c.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(c.dialogs.shown[0].text.contains(own)) << qPrintable(c.dialogs.shown[0].text);
+    EXPECT_TRUE(box->isChecked());
+
+    // The box is not a stored option: the files alone say what is so.
+    Exit(form);
+    EXPECT_FALSE(ReadFile(SettingsFilePath(c.context)).contains("CheckBox7"));
+}
+
+TEST(MainFormSettings, TheSessionStartFoldersFollowTheXdgVariables) {
+    const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray dirs = qgetenv("XDG_CONFIG_DIRS");
+    qputenv("XDG_CONFIG_HOME", "/tmp/corvane-home/.config");
+    qputenv("XDG_CONFIG_DIRS", "/tmp/corvane-a:/tmp/corvane-b");
+    HostContext context;
+    FillSystemContext(context, QStringLiteral("/usr/bin/corvane"));
+    EXPECT_EQ(context.autostartDir, QStringLiteral("/tmp/corvane-home/.config/autostart"));
+    EXPECT_EQ(context.systemAutostartDirs,
+              (QStringList{QStringLiteral("/tmp/corvane-a/autostart"),
+                           QStringLiteral("/tmp/corvane-b/autostart")}));
+    home.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", home);
+    dirs.isNull() ? qunsetenv("XDG_CONFIG_DIRS") : qputenv("XDG_CONFIG_DIRS", dirs);
 }
 
 TEST(MainFormSettings, ARenamedExecutableHasSettingsOfItsOwn) {
