@@ -102,6 +102,16 @@ private:
     int number_ = 0;
 };
 
+// Without blanks, line ends and byte-order marks at either end.
+QStringView Trimmed(QStringView text) {
+    auto blank = [](QChar c) { return c.isSpace() || c == QChar(0xFEFF); };
+    while (!text.isEmpty() && blank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && blank(text.back()))
+        text.chop(1);
+    return text;
+}
+
 bool IsComment(QStringView trimmed) {
     return trimmed.isEmpty() || trimmed[0] == u';' || trimmed[0] == u'#';
 }
@@ -128,11 +138,12 @@ std::optional<IniDocument> IniDocument::Parse(QByteArrayView bytes, IniDamage* d
         d.kind = IniDamage::Kind::NotText;
         return std::nullopt;
     }
+
     IniDocument doc;
     int current = -1; // values before any section belong to the top
     Lines lines(text);
     while (const auto line = lines.Next()) {
-        const QStringView t = line->trimmed();
+        const QStringView t = Trimmed(*line);
         if (IsComment(t))
             continue;
         d.line = lines.Number();
@@ -142,7 +153,7 @@ std::optional<IniDocument> IniDocument::Parse(QByteArrayView bytes, IniDamage* d
                 d.kind = IniDamage::Kind::OpenSection;
                 return std::nullopt;
             }
-            if (!IsComment(t.sliced(close + 1).trimmed())) {
+            if (!IsComment(Trimmed(t.sliced(close + 1)))) {
                 d.kind = IniDamage::Kind::StrayLine;
                 return std::nullopt;
             }
@@ -153,7 +164,7 @@ std::optional<IniDocument> IniDocument::Parse(QByteArrayView bytes, IniDamage* d
             continue;
         }
         const qsizetype eq = line->indexOf(u'=');
-        const QString key = eq < 0 ? QString() : line->first(eq).trimmed().toString();
+        const QString key = eq < 0 ? QString() : Trimmed(line->first(eq)).toString();
         if (key.isEmpty()) {
             d.kind = IniDamage::Kind::StrayLine;
             return std::nullopt;
@@ -179,6 +190,11 @@ std::optional<IniDocument> IniDocument::Parse(QByteArrayView bytes, IniDamage* d
 IniDocument::Section& IniDocument::Add(const QString& header, const QString& name) {
     if (Section* s = Find(name))
         return *s;
+    if (name.isEmpty()) { // the values before any header come first
+        sections_.insert(sections_.begin(), {header, name, {}, {}});
+        Reindex();
+        return sections_.front();
+    }
     byName_.insert(Folded(name), int(sections_.size()));
     sections_.push_back({header, name, {}, {}});
     return sections_.back();
@@ -227,6 +243,10 @@ void IniDocument::RemoveSection(const QString& section) {
     if (i < 0)
         return;
     sections_.erase(sections_.begin() + i);
+    Reindex();
+}
+
+void IniDocument::Reindex() {
     byName_.clear();
     for (size_t k = 0; k < sections_.size(); ++k)
         byName_.insert(Folded(sections_[k].name), int(k));
@@ -238,11 +258,11 @@ QByteArray IniDocument::Render() const {
         for (const Entry& e : s.entries)
             out += e.key + u'=' + e.raw + u'\n';
     };
-    if (const Section* top = Find(QString()))
-        values(*top); // before any header, or they would join a section
     for (const Section& s : sections_) {
-        if (s.name.isEmpty())
+        if (s.name.isEmpty()) { // first, without a header
+            values(s);
             continue;
+        }
         if (!out.isEmpty())
             out += u'\n';
         out += u'[' + s.header + QStringLiteral("]\n");
@@ -254,7 +274,8 @@ QByteArray IniDocument::Render() const {
 QStringList IniDocument::Sections() const {
     QStringList out;
     for (const Section& s : sections_)
-        out.append(s.name);
+        if (!s.name.isEmpty() || !s.entries.empty()) // "[]" alone holds nothing
+            out.append(s.name);
     return out;
 }
 
@@ -350,7 +371,7 @@ QString IniDocument::EncodeValue(const QString& text) {
 }
 
 QString IniDocument::DecodeName(QStringView raw) {
-    const QStringView t = raw.trimmed();
+    const QStringView t = Trimmed(raw);
     QString out;
     for (qsizetype i = 0; i < t.size(); ++i) {
         auto hex = [&](qsizetype from, int n) {

@@ -98,6 +98,7 @@ private:
     const Section* Find(const QString& section) const;
     Section& Add(const QString& header, const QString& name);
     static void Put(Section& section, Entry entry);
+    void Reindex();
     bool ParseLine(QStringView line, Section*& current);
 
     std::vector<Section> sections_;
