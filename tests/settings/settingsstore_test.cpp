@@ -361,30 +361,89 @@ TEST(FormStorage, AFailedSaveHandlerIsShownAfterTheValuesAndTriedAgainAtDestruct
     EXPECT_EQ(s.saveHandlerRuns, 2);
 }
 
+// A save of settings.ini and the address book, with what stops it.
+struct FailingSave {
+    enum class Limit { FileSize, FullDisk, None };
+    const char* name;
+    Limit limit;
+    int answerLines; // of 60 characters
+    int groups;
+    bool iniSaved;
+    bool bookSaved;
+    QStringList boxes; // how each begins; %1 the settings file
+};
+
+void SaveAndCheck(const FailingSave& c) {
+    const QByteArray oldIni = "[TMainForm]\nCheckBox1_Checked=True\n";
+    const QByteArray oldDat = "Old\r\n";
+    const QByteArray oldImg(36, '\0');
+    TestComputer computer(QStringLiteral("HOST1"), 2, {});
+    std::optional<test::TinyFilesystem> disk;
+    if (c.limit == FailingSave::Limit::FullDisk) {
+        disk.emplace(computer.dir.filePath(QStringLiteral("disk")), 64);
+        if (!disk->Mounted()) {
+            std::printf("skipped: no tmpfs can be mounted here\n");
+            return;
+        }
+        computer.context.workDir = computer.dir.filePath(QStringLiteral("disk"));
+        computer.context.configDir = computer.context.workDir + QStringLiteral("/config");
+        QDir().mkpath(computer.context.configDir);
+    }
+    const QString ini = SettingsFilePath(computer.context);
+    const QString dat = computer.context.workDir + QStringLiteral("/Groups.DAT");
+    const QString img = computer.context.workDir + QStringLiteral("/Groups.IMG");
+    WriteFile(ini, oldIni);
+    WriteFile(dat, oldDat);
+    WriteFile(img, oldImg);
+    if (disk)
+        disk->Fill();
+    AddressBook book;
+    book.Assign(GroupsList(c.groups, {0, QStringLiteral("A group with a rather long name"), 4}));
+    SettingsFile file(computer.context);
+    Store s(computer, &file);
+    s.storage.OnSavePlacement = [&](FileWriter& files) {
+        AddressBookFiles(computer.context.workDir).Save(book, files);
+    };
+    s.storage.RestoreWindowSettings();
+    s.v.check = false;
+    s.v.answer = QStringList(c.answerLines, QString(60, u'w'));
+    {
+        std::optional<test::FileSizeLimit> limit;
+        if (c.limit == FailingSave::Limit::FileSize)
+            limit.emplace(8 * 1024);
+        s.storage.SaveWindowSettings(false);
+    }
+    ASSERT_EQ(computer.dialogs.shown.size(), size_t(c.boxes.size()));
+    for (qsizetype i = 0; i < c.boxes.size(); ++i) {
+        const QString& shown = computer.dialogs.shown[size_t(i)].text;
+        EXPECT_TRUE(shown.startsWith(c.boxes[i].contains(u"%1") ? c.boxes[i].arg(ini) : c.boxes[i]))
+            << shown.toStdString();
+    }
+    EXPECT_FALSE(s.storage.Saved());
+    EXPECT_EQ(ReadFile(ini).contains("CheckBox1_Checked=False"), c.iniSaved);
+    if (!c.iniSaved) {
+        EXPECT_EQ(ReadFile(ini), oldIni);
+    }
+    EXPECT_EQ(ReadFile(dat), c.bookSaved ? WriteGroupsDat(book.Entries()) : oldDat);
+    EXPECT_EQ(ReadFile(img), c.bookSaved ? WriteGroupsImg(book.Entries()) : oldImg);
+    // No temporary file stays behind.
+    EXPECT_EQ(QDir(computer.context.configDir).entryList(QDir::Files),
+              QStringList{QStringLiteral("settings.ini")});
+    QStringList work = QDir(computer.context.workDir).entryList(QDir::Files);
+    work.removeAll(QStringLiteral("filler"));
+    EXPECT_EQ(work, QStringList({QStringLiteral("Groups.DAT"), QStringLiteral("Groups.IMG")}));
+}
+
 // A save of settings.ini and the address book either replaces the old files
 // with whole new ones or says that it failed and leaves them byte for byte:
 // under a real file-size limit, on a full disk, and for settings too large to
 // be read again.
 TEST(FormStorage, ASaveThatCannotBeWrittenWholeKeepsTheOldFilesAndSaysSo) {
-    const QByteArray oldIni = "[TMainForm]\nCheckBox1_Checked=True\n";
-    const QByteArray oldDat = "Old\r\n";
-    const QByteArray oldImg(36, '\0');
-    const QString longName = QStringLiteral("A group with a rather long name");
-    enum class Limit { FileSize, FullDisk, None };
-    const struct {
-        const char* name;
-        Limit limit;
-        int answerLines;
-        int answerWidth;
-        int groups;
-        bool iniSaved;
-        bool bookSaved;
-        QStringList boxes; // how each begins; %1 the settings file
-    } cases[] = {
+    using Limit = FailingSave::Limit;
+    const FailingSave cases[] = {
         {"the settings beyond a size limit",
          Limit::FileSize,
          400,
-         60,
          3,
          false,
          true,
@@ -392,7 +451,6 @@ TEST(FormStorage, ASaveThatCannotBeWrittenWholeKeepsTheOldFilesAndSaysSo) {
         {"the address book beyond a size limit",
          Limit::FileSize,
          1,
-         10,
          300,
          true,
          false,
@@ -400,7 +458,6 @@ TEST(FormStorage, ASaveThatCannotBeWrittenWholeKeepsTheOldFilesAndSaysSo) {
         {"a full disk",
          Limit::FullDisk,
          1,
-         10,
          3,
          false,
          false,
@@ -408,70 +465,15 @@ TEST(FormStorage, ASaveThatCannotBeWrittenWholeKeepsTheOldFilesAndSaysSo) {
           "Cannot create file Groups.DAT."}},
         {"settings too large to read again",
          Limit::None,
-         5000,
-         300,
+         20000,
          3,
          false,
          true,
          {"The settings were not saved: %1 would be larger than 1 MB ("}},
     };
-    for (const auto& c : cases) {
+    for (const FailingSave& c : cases) {
         SCOPED_TRACE(c.name);
-        TestComputer computer(QStringLiteral("HOST1"), 2, {});
-        std::optional<test::TinyFilesystem> disk;
-        if (c.limit == Limit::FullDisk) {
-            disk.emplace(computer.dir.filePath(QStringLiteral("disk")), 64);
-            if (!disk->Mounted()) {
-                std::printf("skipped: no tmpfs can be mounted here\n");
-                continue;
-            }
-            computer.context.workDir = computer.dir.filePath(QStringLiteral("disk"));
-            computer.context.configDir = computer.context.workDir + QStringLiteral("/config");
-            QDir().mkpath(computer.context.configDir);
-        }
-        const QString ini = SettingsFilePath(computer.context);
-        const QString dat = computer.context.workDir + QStringLiteral("/Groups.DAT");
-        const QString img = computer.context.workDir + QStringLiteral("/Groups.IMG");
-        WriteFile(ini, oldIni);
-        WriteFile(dat, oldDat);
-        WriteFile(img, oldImg);
-        if (disk)
-            disk->Fill();
-        AddressBook book;
-        book.Assign(GroupsList(c.groups, GroupsEntry{0, longName, 4}));
-        SettingsFile file(computer.context);
-        Store s(computer, &file);
-        s.storage.OnSavePlacement = [&](FileWriter& files) {
-            AddressBookFiles(computer.context.workDir).Save(book, files);
-        };
-        s.storage.RestoreWindowSettings();
-        s.v.check = false;
-        s.v.answer = QStringList(c.answerLines, QString(c.answerWidth, u'w'));
-        {
-            std::optional<test::FileSizeLimit> limit;
-            if (c.limit == Limit::FileSize)
-                limit.emplace(8 * 1024);
-            s.storage.SaveWindowSettings(false);
-        }
-        ASSERT_EQ(computer.dialogs.shown.size(), size_t(c.boxes.size()));
-        for (qsizetype i = 0; i < c.boxes.size(); ++i) {
-            const QString begins = c.boxes[i].contains(u"%1") ? c.boxes[i].arg(ini) : c.boxes[i];
-            EXPECT_TRUE(computer.dialogs.shown[size_t(i)].text.startsWith(begins))
-                << computer.dialogs.shown[size_t(i)].text.toStdString();
-        }
-        EXPECT_FALSE(s.storage.Saved());
-        EXPECT_EQ(ReadFile(ini).contains("CheckBox1_Checked=False"), c.iniSaved);
-        if (!c.iniSaved) {
-            EXPECT_EQ(ReadFile(ini), oldIni);
-        }
-        EXPECT_EQ(ReadFile(dat), c.bookSaved ? WriteGroupsDat(book.Entries()) : oldDat);
-        EXPECT_EQ(ReadFile(img), c.bookSaved ? WriteGroupsImg(book.Entries()) : oldImg);
-        // No temporary file stays behind.
-        EXPECT_EQ(QDir(computer.context.configDir).entryList(QDir::Files),
-                  QStringList{QStringLiteral("settings.ini")});
-        QStringList work = QDir(computer.context.workDir).entryList(QDir::Files);
-        work.removeAll(QStringLiteral("filler"));
-        EXPECT_EQ(work, QStringList({QStringLiteral("Groups.DAT"), QStringLiteral("Groups.IMG")}));
+        SaveAndCheck(c);
     }
 }
 
