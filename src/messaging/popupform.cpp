@@ -188,7 +188,8 @@ bool TPopupForm::GuardInput(QEvent* event) {
         event->accept(); // no accelerator of the popup acts; the key comes as a press
         return true;
     }
-    QWidget* to = typingIn_ && typingIn_->focusWidget() ? typingIn_->focusWidget() : typingIn_.data();
+    QWidget* to =
+        typingIn_ && typingIn_->focusWidget() ? typingIn_->focusWidget() : typingIn_.data();
     if (to) {
         QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
                        ushort(key->count()));
