@@ -2,12 +2,12 @@
 
 #include "common/ansicodec.h"
 #include "common/errors.h"
+#include "common/filewriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QtEndian>
 #include <cerrno>
 #include <optional>
@@ -19,8 +19,8 @@ const QString KeptNote = QStringLiteral(
     ". Groups.DAT and Groups.IMG stay as they are: this run does not overwrite them.");
 
 // The runtime's input/output error texts for the record file.
-QString IoErrorText(const QFileDevice& file, int err) {
-    if (file.error() == QFileDevice::ResourceError)
+QString IoErrorText(int err, QFileDevice::FileError qtError = QFileDevice::NoError) {
+    if (err == 0 && qtError == QFileDevice::ResourceError)
         return QStringLiteral("Disk full");
     switch (err) {
     case ENOENT:
@@ -36,7 +36,7 @@ QString IoErrorText(const QFileDevice& file, int err) {
     case ENFILE:
         return QStringLiteral("Too many open files");
     default:
-        return QStringLiteral("I/O error %1").arg(err ? err : int(file.error()));
+        return QStringLiteral("I/O error %1").arg(err ? err : int(qtError));
     }
 }
 
@@ -46,18 +46,6 @@ std::optional<QByteArray> RecordName(QByteArrayView record) {
     if (n > GroupsImgNameSize)
         return std::nullopt;
     return QByteArray(record.data() + 1, n);
-}
-
-// Replaces a file only with a complete new one. Unbuffered, so that a failed
-// write shows in the count: QSaveFile's commit reports success when the
-// buffer's flush fails (a full disk, a size limit).
-template <class ErrorText>
-void SaveFile(const QString& path, const QByteArray& bytes, ErrorText errorText) {
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(bytes) != bytes.size() || !file.commit())
-        throw AppError(errorText(file, errno)); // the temporary file goes with `file`
 }
 
 QString TooLarge(const QString& name, qint64 size) {
@@ -195,14 +183,14 @@ void AddressBookFiles::Load(AddressBook& book) {
         QByteArray bytes;
         if (!img.open(QIODevice::ReadOnly)) {
             if (error.isEmpty())
-                error = IoErrorText(img, errno);
+                error = IoErrorText(errno, img.error());
         } else if (img.size() > MaxGroupsFileBytes) {
             if (error.isEmpty())
                 error = TooLarge(GroupsImgName, img.size());
         } else {
             bytes = img.read(MaxGroupsFileBytes);
             if (img.error() != QFileDevice::NoError && error.isEmpty())
-                error = IoErrorText(img, errno);
+                error = IoErrorText(errno, img.error());
         }
         ReadGroupsImg(entries, bytes);
     }
@@ -214,7 +202,7 @@ void AddressBookFiles::Load(AddressBook& book) {
     }
 }
 
-void AddressBookFiles::Save(const AddressBook& book) {
+void AddressBookFiles::Save(const AddressBook& book, FileWriter& files) {
     if (keep_) {
         if (book.EditCount() != editsAtLoad_)
             throw AppError(QStringLiteral("The address book was not saved: %1 or %2 could not be "
@@ -222,11 +210,21 @@ void AddressBookFiles::Save(const AddressBook& book) {
                                .arg(GroupsDatName, GroupsImgName));
         return;
     }
+    // Both files are written whole before either replaces its old one.
     const GroupsList entries = book.Entries();
-    SaveFile(Path(GroupsDatName), WriteGroupsDat(entries), [](const QFileDevice&, int) {
+    const auto datFailure = [](const FileWriteFailure&) {
         return QStringLiteral("Cannot create file %1").arg(GroupsDatName);
-    });
-    SaveFile(Path(GroupsImgName), WriteGroupsImg(entries), IoErrorText);
+    };
+    const auto imgFailure = [](const FileWriteFailure& f) { return IoErrorText(f.error); };
+    if (!files.Stage(Path(GroupsDatName), WriteGroupsDat(entries), datFailure) ||
+        !files.Stage(Path(GroupsImgName), WriteGroupsImg(entries), imgFailure))
+        throw AppError(files.Failure().Text());
+}
+
+void AddressBookFiles::Save(const AddressBook& book) {
+    FileWriter files;
+    Save(book, files);
+    files.CommitOrThrow();
 }
 
 } // namespace corvane

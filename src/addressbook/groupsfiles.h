@@ -36,6 +36,8 @@
 
 namespace corvane {
 
+class FileWriter;
+
 inline const QString GroupsDatName = QStringLiteral("Groups.DAT");
 inline const QString GroupsImgName = QStringLiteral("Groups.IMG");
 constexpr int GroupsImgRecordSize = 36;
@@ -65,8 +67,11 @@ public:
     // error. Raises an AppError with the reason; the book then holds the
     // nodes read before it.
     void Load(AddressBook& book);
-    // Writes Groups.DAT, then Groups.IMG, each through a temporary file that
-    // replaces the old one only when complete. Raises an AppError.
+    // Stages Groups.DAT, then Groups.IMG, in the writer, which replaces the
+    // old files only once both are complete. Raises an AppError with the
+    // file's own error text.
+    void Save(const AddressBook& book, FileWriter& files);
+    // The same, renamed at once.
     void Save(const AddressBook& book);
     // A file failed to read: saving leaves both files alone.
     bool KeepsFiles() const { return keep_; }

@@ -131,8 +131,8 @@ void GroupsPage::LoadAddressBook() {
     files_.Load(book_);
 }
 
-void GroupsPage::SaveAddressBook() {
-    files_.Save(book_);
+void GroupsPage::SaveAddressBook(FileWriter& files) {
+    files_.Save(book_, files);
 }
 
 AddressBook::Node* GroupsPage::Selected() const {

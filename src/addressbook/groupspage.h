@@ -20,6 +20,7 @@ class QWidget;
 
 namespace corvane {
 
+class FileWriter;
 class HostContext;
 
 struct GroupsPageControls {
@@ -45,7 +46,8 @@ public:
     // The address book files in the working directory; each raises an
     // AppError with the text for the general error box.
     void LoadAddressBook();
-    void SaveAddressBook();
+    // Stages both files in the writer; the caller renames them.
+    void SaveAddressBook(FileWriter& files);
 
     QTreeView* TreeView2 = nullptr;
     QPushButton* AddGroupBtn = nullptr;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 
 using namespace corvane;
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
         return answered;
     QApplication app(argc, argv);
     SetUpApplication();
+    // A file-size limit makes a write come back short, which the file writer
+    // reports, instead of ending the program in the middle of a save.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     HostContext context;
     FillSystemContext(context, QApplication::applicationFilePath());

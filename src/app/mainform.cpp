@@ -13,9 +13,10 @@
 #include "messaging/storepage.h"
 #include "presence/presencedatagrams.h"
 #include "presence/presencedirectory.h"
-#include "settings/languageswitch.h"
 #include "settings/aboutbox.h"
+#include "settings/languageswitch.h"
 #include "settings/optionspage.h"
+#include "settings/settingsfile.h"
 #include "settings/widgetformstorage.h"
 #include "transport/datagramnetwork.h"
 #include "transport/mailslot.h"
@@ -348,7 +349,9 @@ void TMainForm::BuildMenu() {
 }
 
 void TMainForm::BuildFormStorage() {
-    FormStorage1 = new WidgetFormStorage(this, context_, QStringLiteral("TMainForm"), this);
+    Settings = std::make_unique<SettingsFile>(context_, &Language);
+    FormStorage1 =
+        new WidgetFormStorage(this, context_, *Settings, QStringLiteral("TMainForm"), this);
     FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
     FormStorage1->AddEntries(WidgetFormStorage::MainFormEntries());
     // The captions follow the stored language at once; the restore steps
@@ -394,7 +397,9 @@ void TMainForm::BuildFormStorage() {
     FormStorage1->hiddenIsMinimized = true; // in the tray
     FormStorage1->showStateHandler = [this](ShowState state) { restoredShowState_ = state; };
     FormStorage1->Store().OnRestorePlacement = [this] { FormStorage1RestorePlacement(); };
-    FormStorage1->Store().OnSavePlacement = [this] { FormStorage1SavePlacement(); };
+    FormStorage1->Store().OnSavePlacement = [this](FileWriter& files) {
+        FormStorage1SavePlacement(files);
+    };
 }
 
 void TMainForm::StartMessageListener() {
@@ -443,14 +448,17 @@ void TMainForm::RestoreApplication() {
 }
 
 FormStorage& TMainForm::ChatStorage(QWidget* window) {
-    return WidgetFormStorage::Of(window, context_, [this, window](WidgetFormStorage& storage) {
-        if (window != ChatForm)
-            return;
-        storage.Bind(StoredProperty::Number(
-            QStringLiteral("Panel3.Width"), [this] { return ChatForm->Panel3Width(); },
-            [this](int width) { ChatForm->SetPanel3Width(width); }));
-        storage.AddEntries({{"Edit2.Text", StoredProperty::Type::Text}});
-    }).Store();
+    return WidgetFormStorage::Of(
+               window, context_, *Settings,
+               [this, window](WidgetFormStorage& storage) {
+                   if (window != ChatForm)
+                       return;
+                   storage.Bind(StoredProperty::Number(
+                       QStringLiteral("Panel3.Width"), [this] { return ChatForm->Panel3Width(); },
+                       [this](int width) { ChatForm->SetPanel3Width(width); }));
+                   storage.AddEntries({{"Edit2.Text", StoredProperty::Type::Text}});
+               })
+        .Store();
 }
 
 void TMainForm::FinishFirstShowing() {
@@ -479,8 +487,8 @@ void TMainForm::FormStorage1RestorePlacement() {
         step();
 }
 
-void TMainForm::FormStorage1SavePlacement() {
-    Groups->SaveAddressBook(); // "Groups.DAT", then "Groups.IMG"
+void TMainForm::FormStorage1SavePlacement(FileWriter& files) {
+    Groups->SaveAddressBook(files); // "Groups.DAT", then "Groups.IMG"
 }
 
 void TMainForm::N2Click() {

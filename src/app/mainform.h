@@ -42,7 +42,9 @@ class StorePage;
 class TChatForm;
 class TDualLang;
 class TmdSecureMail;
+class FileWriter;
 class FormStorage;
+class SettingsFile;
 class WidgetFormStorage;
 
 // Start-up cannot go on (the message port is taken): the program ends.
@@ -117,7 +119,9 @@ public:
     MessageListener* MsgServer = nullptr;
     QTimer* RxTimerEvent1 = nullptr; // presence timer
     QSystemTrayIcon* TrayIcon1 = nullptr;
-    // The window's settings: placement and options (src/settings).
+    // The window's settings: placement and options (src/settings), in the
+    // settings file that every window of this run shares.
+    std::unique_ptr<SettingsFile> Settings;
     WidgetFormStorage* FormStorage1 = nullptr;
 
     // The address book on the Groups page (src/addressbook): it files the
@@ -163,7 +167,7 @@ public:
     // has read the stored values; an error ends them at their step.
     void FormStorage1RestorePlacement();
     // Run by FormStorage1 after it has written the stored values.
-    void FormStorage1SavePlacement();
+    void FormStorage1SavePlacement(FileWriter& files);
     // Help, About.
     void N2Click();
     // The desktop session ends (logout, SIGTERM, SIGINT): close without a

@@ -22,9 +22,13 @@ SingleInstance::SingleInstance(const QString& name, const QString& dir, QObject*
                 }
                 const QByteArray line = socket->readLine(64).trimmed();
                 if (line == "RESTORE") {
-                    Q_EMIT RestoreRequested();
                     socket->write("OK\n");
                     socket->flush();
+                    // Later, not inside this socket's handler: the restore may
+                    // show a box and wait for the person, while the asking
+                    // copy ends and its socket goes.
+                    QMetaObject::invokeMethod(
+                        this, [this] { Q_EMIT RestoreRequested(); }, Qt::QueuedConnection);
                 }
                 socket->disconnectFromServer();
             });

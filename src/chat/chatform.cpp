@@ -3,6 +3,7 @@
 #include "chat/privatechatform.h"
 #include "common/dialogservice.h"
 #include "common/errors.h"
+#include "common/filewriter.h"
 #include "common/hostcontext.h"
 #include "editor/rtfwriter.h"
 #include "settings/stringtable.h"
@@ -18,7 +19,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QTextEdit>
 #include <QToolBar>
@@ -358,11 +358,9 @@ void TChatForm::SaveToFile1Click() {
                                                         ChatTexts::SaveDefaultSuffix);
     if (path.isEmpty())
         return;
-    // Always rich text, whatever the filter or extension.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(RtfWriter().Write(*Memo1->document())) < 0 ||
-        !file.commit())
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    // Always rich text, whatever the filter or extension; the old file is
+    // replaced only by a whole new one.
+    WriteFileWhole(path, RtfWriter().Write(*Memo1->document()));
 }
 
 void TChatForm::Exit1Click() {

@@ -8,6 +8,7 @@
 // in between leaves at most the pair half renamed, each file whole.
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -18,11 +19,15 @@ namespace corvane {
 // Why a write failed: the file and the system's reason.
 struct FileWriteFailure {
     QString path;
-    int error = 0;  // errno of the failing call, 0 when the system gave none
-    QString reason; // the system's words for it
-    // "Cannot write <path>: <reason>"
+    int error = 0;   // errno of the failing call, 0 when the system gave none
+    QString reason;  // the system's words for it
+    QString message; // the caller's own words for it, when it has them
+    // The message, else "Cannot write <path>: <reason>"
     QString Text() const;
 };
+
+// A caller's own words for a failure of one of its files.
+using FailureText = std::function<QString(const FileWriteFailure&)>;
 
 class FileWriter {
 public:
@@ -33,15 +38,23 @@ public:
 
     // Writes the whole new contents of `path` into its temporary file. On a
     // failure everything staged so far is discarded and the failure returned.
-    bool Stage(const QString& path, const QByteArray& bytes);
+    // describe, when given, words a failure of this file (here or at the
+    // commit) as the caller tells it.
+    bool Stage(const QString& path, const QByteArray& bytes, FailureText describe = {});
     // Renames every staged file over its old one, in the order staged.
     bool Commit();
+    // The same; throws AppError with the failure's text.
+    void CommitOrThrow();
 
     const FileWriteFailure& Failure() const { return failure_; }
 
 private:
-    bool Fail(const QSaveFile& file, int err);
-    std::vector<std::unique_ptr<QSaveFile>> staged_;
+    struct Staged {
+        std::unique_ptr<QSaveFile> file;
+        FailureText describe;
+    };
+    bool Fail(const QSaveFile& file, int err, const FailureText& describe);
+    std::vector<Staged> staged_;
     FileWriteFailure failure_;
 };
 

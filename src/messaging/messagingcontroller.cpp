@@ -7,6 +7,7 @@
 #include "editor/messagebody.h"
 #include "messaging/messageheader.h"
 #include "messaging/messagelistener.h"
+#include "messaging/newestpopupkey.h"
 #include "messaging/popupform.h"
 #include "messaging/recipients.h"
 #include "messaging/storepage.h"
@@ -58,6 +59,7 @@ MessagingController::MessagingController(const MessagingControls& controls, Host
             &MessagingController::MsgServerClientRead);
     connect(c_.ClearBtn, &QPushButton::clicked, this, &MessagingController::ClearBtnClick);
     connect(c_.CheckBox6, &QCheckBox::toggled, this, &MessagingController::CheckBox6Click);
+    new NewestPopupKey([this] { return ReachNewestPopup(); }, this);
 }
 
 MessagingController::~MessagingController() {
@@ -71,6 +73,14 @@ QList<TPopupForm*> MessagingController::OpenPopups() const {
         if (popup && popup->isVisible()) // a closed one is only waiting to be deleted
             out.append(popup.data());
     return out;
+}
+
+bool MessagingController::ReachNewestPopup() {
+    const QList<TPopupForm*> open = OpenPopups();
+    if (open.isEmpty())
+        return false;
+    open.last()->Reach();
+    return true;
 }
 
 void MessagingController::ClearBtnClick() {

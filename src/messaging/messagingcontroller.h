@@ -101,6 +101,9 @@ public:
     QString LastSender;
     // The popups that are open now (they destroy themselves on close).
     QList<TPopupForm*> OpenPopups() const;
+    // Gives the keyboard to the newest open popup (TPopupForm::ReachKey);
+    // false when none is open.
+    bool ReachNewestPopup();
 
     // Automatic answers that may wait for the one on its way.
     static constexpr size_t MaxWaitingAnswers = 64;

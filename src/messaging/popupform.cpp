@@ -5,10 +5,12 @@
 #include "messaging/popupplacement.h"
 #include "settings/stringtable.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -45,10 +47,11 @@ QString FitHeader(const QString& header, const QFontMetrics& metrics, int width)
 }
 
 TPopupForm::TPopupForm(const LanguageState& language, std::function<void()> replyAction)
-    : QDialog(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), language_(language),
-      replyAction_(std::move(replyAction)) {
+    : QDialog(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+      language_(language), replyAction_(std::move(replyAction)) {
     setObjectName(QStringLiteral("PopupForm"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -82,6 +85,11 @@ TPopupForm::TPopupForm(const LanguageState& language, std::function<void()> repl
     barLayout->addStretch(1);
     barLayout->addWidget(CloseBtn);
     layout->addWidget(bar);
+
+    // Enter presses a button only when that button has the focus.
+    ReplyBtn->setAutoDefault(false);
+    CloseBtn->setAutoDefault(false);
+    qApp->installEventFilter(this); // until the person reaches the popup
 
     connect(ReplyBtn, &QPushButton::clicked, this, &TPopupForm::ReplyBtnClick);
     connect(CloseBtn, &QPushButton::clicked, this, &TPopupForm::CloseBtnClick);
@@ -152,6 +160,9 @@ void TPopupForm::ShowBesideModalBoxes() {
 }
 
 bool TPopupForm::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!reached_ && widget && widget->window() == this && GuardInput(event))
+        return true;
     if (watched == waitingFor_ && event->type() == QEvent::Hide) {
         watched->removeEventFilter(this);
         disconnect(watched, &QObject::destroyed, this, nullptr);
@@ -162,9 +173,58 @@ bool TPopupForm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+bool TPopupForm::GuardInput(QEvent* event) {
+    const auto type = event->type();
+    if (type == QEvent::MouseButtonPress) {
+        Reach(); // a click is the person's own
+        return false;
+    }
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == ReachKey)
+        return false; // the person asks for a popup
+    if (type == QEvent::ShortcutOverride) {
+        event->accept(); // no accelerator of the popup acts; the key comes as a press
+        return true;
+    }
+    QWidget* to =
+        typingIn_ && typingIn_->focusWidget() ? typingIn_->focusWidget() : typingIn_.data();
+    if (to) {
+        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+                       ushort(key->count()));
+        QCoreApplication::sendEvent(to, &copy);
+    }
+    return true;
+}
+
+void TPopupForm::Reach() {
+    if (!reached_) {
+        reached_ = true;
+        qApp->removeEventFilter(this);
+        overrideWindowFlags(windowFlags() & ~Qt::WindowDoesNotAcceptFocus);
+        if (QWindow* window = windowHandle())
+            window->setFlags(windowFlags()); // at once, without hiding the window
+    }
+    if (!isVisible())
+        return;
+    raise();
+    activateWindow();
+    Memo1->setFocus(Qt::ShortcutFocusReason);
+}
+
+bool TPopupForm::event(QEvent* event) {
+    // Activated without being asked for, by a platform that ignores the
+    // hints: the keyboard goes back to where the person was typing.
+    if (event->type() == QEvent::WindowActivate && !reached_ && typingIn_)
+        typingIn_->activateWindow();
+    return QDialog::event(event);
+}
+
 void TPopupForm::FormShow() {
     const PopupCaptions captions = PopupCaptionsFor(language_.Current());
-    setWindowTitle(captions.title);
+    setWindowTitle(QStringLiteral("%1 (%2)").arg(
+        captions.title, QKeySequence(ReachKey).toString(QKeySequence::NativeText)));
     ReplyBtn->setText(captions.replyButton);
     CloseBtn->setText(captions.closeButton);
 }
@@ -172,10 +232,14 @@ void TPopupForm::FormShow() {
 void TPopupForm::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
         FormShow();
+    if (!reached_ && QApplication::activeWindow() != this)
+        typingIn_ = QApplication::activeWindow();
     QDialog::showEvent(event);
     if (!placed_) {
         placed_ = true;
         PlaceOnScreen();
+        QAccessibleEvent alert(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
     }
 }
 

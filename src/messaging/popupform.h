@@ -3,8 +3,15 @@
 // owner, on top of all other windows; the first is centred on the screen and
 // each next one opens a step away from the previous one. It shows the header
 // line (Edit1) and the body (Memo1) and offers Reply and Close; Esc presses
-// Close. A closed popup destroys itself. It is a dialog window, so a screen
-// reader announces it by its title.
+// Close. A closed popup destroys itself.
+//
+// It never takes the keyboard from a person who is typing: it opens without
+// being activated and does not accept the focus until the person reaches it,
+// with a click or with ReachKey from any window of the program (its title
+// names the key). Should a platform activate it all the same, it gives the
+// activation back, and keys that reach it before that go on to the window
+// they were typed in; none presses one of its buttons. Screen readers hear of
+// it through an alert, not through the focus.
 //
 // Its captions follow the language each time it is shown; a popup that stays
 // open keeps the captions it was shown with.
@@ -53,6 +60,13 @@ public:
     // Shown, or waiting to be shown, and not closed.
     bool IsOpen() const { return !closed_ && (isVisible() || showRequested_); }
 
+    // The key that takes the keyboard to the newest popup.
+    static constexpr Qt::Key ReachKey = Qt::Key_F6;
+    // The person asks for the popup: it accepts the focus from now on and,
+    // when shown, gets it, in its body.
+    void Reach();
+    bool Reached() const { return reached_; }
+
     QLineEdit* HeaderLine() const { return Edit1; }
     QTextEdit* BodyView() const { return Memo1; }
     QPushButton* ReplyButton() const { return ReplyBtn; }
@@ -63,6 +77,7 @@ public Q_SLOTS:
     void CloseBtnClick();
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -73,6 +88,8 @@ private:
     void FormShow();
     void PlaceOnScreen(); // outer size and place on the screen
     void ShowHeader();
+    // Keys and clicks in a popup that has not been reached.
+    bool GuardInput(QEvent* event);
 
     const LanguageState& language_;
     std::function<void()> replyAction_;
@@ -86,6 +103,8 @@ private:
     std::optional<QPoint> after_;
     QString header_;
     QPointer<QWidget> waitingFor_; // the modal box this popup waits for
+    bool reached_ = false;
+    QPointer<QWidget> typingIn_; // the window that was active when it opened
 };
 
 } // namespace corvane

@@ -1,11 +1,12 @@
 #include "settings/formstorage.h"
 
 #include "common/errors.h"
+#include "common/filewriter.h"
 #include "common/hostcontext.h"
+#include "settings/settingsfile.h"
 #include "settings/settingskey.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace corvane {
 namespace {
@@ -127,8 +128,9 @@ void StoredProperty::Write(SettingsKey& key, const QString& section) const {
         key.SetValue(listSection, ItemName(i), lines[i]);
 }
 
-FormStorage::FormStorage(HostContext& context, QString section, StoredWindow& window)
-    : context_(context), section_(std::move(section)), window_(window) {}
+FormStorage::FormStorage(HostContext& context, SettingsFile& file, QString section,
+                         StoredWindow& window)
+    : context_(context), file_(file), section_(std::move(section)), window_(window) {}
 
 void FormStorage::RestoreWindowSettings() {
     RestoreStoredValues();
@@ -138,12 +140,9 @@ void FormStorage::RestoreWindowSettings() {
 void FormStorage::RestoreStoredValues() {
     saved_ = false;
     RunHandler(context_, [this] {
-        const SettingsKey key(SettingsFilePath(context_));
-        if (!key.ReadError().isEmpty()) {
-            std::fprintf(stderr, "corvane: %s; the settings start from their defaults\n",
-                         qPrintable(key.ReadError()));
-            return;
-        }
+        const SettingsKey key = file_.Read();
+        if (file_.Kept())
+            return; // the design values stay
         const int version =
             ParseNumber(key.Value(section_, FormVersionValue).value_or(QStringLiteral("0")));
         if (version < Version)
@@ -204,21 +203,34 @@ void FormStorage::WritePlacement(SettingsKey& key, bool destroying) {
     key.SetValue(section_, VisibleValue, destroying ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+void FormStorage::StageValues(FileWriter& writer, bool destroying) {
+    std::optional<SettingsKey> key = file_.ReadForChange();
+    if (!key)
+        return; // a file this run could not read stays as it is
+    key->SetValue(section_, FormVersionValue, QString::number(Version));
+    WritePlacement(*key, destroying);
+    for (const StoredProperty& p : StoredProps)
+        p.Write(*key, section_);
+    file_.Stage(*key, writer);
+}
+
 void FormStorage::SaveWindowSettings(bool destroying) {
     if (!restored_)
         return; // never shown in this run: what is stored stays as it was
     // The values are written before the save handler runs; a file that
     // cannot be written is reported, and the handler (the address book) is
-    // still saved, since its files do not depend on this one.
-    const bool valuesWritten = RunHandler(context_, [&] {
-        SettingsKey key(SettingsFilePath(context_));
-        key.SetValue(section_, FormVersionValue, QString::number(Version));
-        WritePlacement(key, destroying);
-        for (const StoredProperty& p : StoredProps)
-            p.Write(key, section_);
-        key.Flush();
-    });
-    const bool handlerDone = !OnSavePlacement || RunHandler(context_, OnSavePlacement);
+    // still saved, since its files do not depend on this one. Both are
+    // written whole first and then renamed one right after the other, so a
+    // kill leaves the old files or the new ones.
+    FileWriter values;
+    FileWriter handlerFiles;
+    const bool valuesStaged = RunHandler(context_, [&] { StageValues(values, destroying); });
+    const bool handlerStaged =
+        !OnSavePlacement || RunHandler(context_, [&] { OnSavePlacement(handlerFiles); });
+    const bool valuesWritten =
+        valuesStaged && RunHandler(context_, [&] { values.CommitOrThrow(); });
+    const bool handlerDone =
+        handlerStaged && RunHandler(context_, [&] { handlerFiles.CommitOrThrow(); });
     // Not marked as saved after an error: destruction tries once more.
     saved_ = valuesWritten && handlerDone;
 }

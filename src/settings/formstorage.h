@@ -25,7 +25,9 @@
 
 namespace corvane {
 
+class FileWriter;
 class HostContext;
+class SettingsFile;
 class SettingsKey;
 
 class StoredProperty {
@@ -84,25 +86,32 @@ class FormStorage {
 public:
     static constexpr int Version = 0;
 
-    FormStorage(HostContext& context, QString section, StoredWindow& window);
+    // The settings file must outlive the store.
+    FormStorage(HostContext& context, SettingsFile& file, QString section, StoredWindow& window);
 
     const QString& Section() const { return section_; }
     std::vector<StoredProperty> StoredProps;
-    // The window's restore and save handlers (may be empty).
+    // The window's restore and save handlers (may be empty). The save
+    // handler stages its own files in the writer it is given; they replace
+    // their old files right after settings.ini does, once all are written.
     std::function<void()> OnRestorePlacement;
-    std::function<void()> OnSavePlacement;
+    std::function<void(FileWriter&)> OnSavePlacement;
 
     // Placement and properties, then the restore handler. An error of one
     // property is skipped; any other error is shown in the general error box
-    // and ends the reading. An unreadable file restores nothing and says so
-    // on stderr. The handler runs in every case: it finishes the window's
-    // start (the main window opens its presence endpoint there).
+    // and ends the reading. A file that cannot be taken restores nothing (the
+    // settings file tells the person once). The handler runs in every case:
+    // it finishes the window's start (the main window opens its presence
+    // endpoint there).
     void RestoreWindowSettings();
     // The same in two halves, for a window that shows itself in between.
     void RestoreStoredValues();
     void RunRestoreHandler();
 
     // Only after a restore in this run. destroying is kept as "Visible".
+    // settings.ini and the handler's files are all written before any of
+    // them replaces its old file; a failure of either is shown, and the other
+    // is still saved.
     void SaveWindowSettings(bool destroying);
     // Saves at destruction when nothing was saved since the last restore.
     void SaveIfUnsaved() {
@@ -116,8 +125,10 @@ public:
 private:
     void RestorePlacement(const SettingsKey& key);
     void WritePlacement(SettingsKey& key, bool destroying);
+    void StageValues(FileWriter& writer, bool destroying);
 
     HostContext& context_;
+    SettingsFile& file_;
     QString section_;
     StoredWindow& window_;
     bool restored_ = false;

@@ -13,17 +13,14 @@
 //   Item0=first line
 //   Item1=second line
 //
-// Value names are found without regard to letter case, as in the registry.
-// The file is opened afresh for every restore and every save; it is written
-// through a temporary file and a rename, so it is never left torn.
+// (inidocument.h has the whole text format.) Value names are found without
+// regard to letter case, as in the registry. SettingsFile (settingsfile.h)
+// reads the file afresh for every restore and every save, and writes it whole.
 #include "common/errors.h"
+#include "settings/inidocument.h"
 
 #include <QString>
-#include <QStringList>
-#include <memory>
 #include <optional>
-
-class QSettings;
 
 namespace corvane {
 
@@ -38,33 +35,25 @@ public:
     using AppError::AppError;
 };
 
-// One opening of the store.
+// One opening of the store: what the file held, and the changes to it.
 class SettingsKey {
 public:
-    explicit SettingsKey(const QString& path);
-    ~SettingsKey();
-    SettingsKey(const SettingsKey&) = delete;
-    SettingsKey& operator=(const SettingsKey&) = delete;
+    SettingsKey() = default; // an empty store
+    explicit SettingsKey(IniDocument document) : document_(std::move(document)) {}
 
-    // Why the file could not be read, or empty. An unreadable file reads as
-    // an empty store.
-    QString ReadError() const { return readError_; }
-
-    std::optional<QString> Value(const QString& section, const QString& name) const;
-    void SetValue(const QString& section, const QString& name, const QString& text);
+    std::optional<QString> Value(const QString& section, const QString& name) const {
+        return document_.Value(section, name);
+    }
+    // Keeps one value per name, spelt as the program spells it.
+    void SetValue(const QString& section, const QString& name, const QString& text) {
+        document_.SetValue(section, name, text);
+    }
     // Removes a section with all its values.
-    void RemoveSection(const QString& section);
-    // Writes what was set to the file; throws SettingsWriteError when it
-    // cannot. Nothing is written when nothing was set.
-    void Flush();
+    void RemoveSection(const QString& section) { document_.RemoveSection(section); }
+    const IniDocument& Document() const { return document_; }
 
 private:
-    QString ExistingName(const QString& section, const QString& name) const;
-
-    QString path_;
-    std::unique_ptr<QSettings> settings_;
-    QString readError_;
-    bool changed_ = false;
+    IniDocument document_;
 };
 
 // The text forms of stored values.

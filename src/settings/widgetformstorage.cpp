@@ -88,16 +88,16 @@ ControlAccess AccessFor(QObject* control, const QString& property) {
 
 } // namespace
 
-WidgetFormStorage::WidgetFormStorage(QWidget* window, HostContext& context, const QString& section,
-                                     QObject* parent)
-    : QObject(parent), window_(window), store_(context, section, *this) {}
+WidgetFormStorage::WidgetFormStorage(QWidget* window, HostContext& context, SettingsFile& file,
+                                     const QString& section, QObject* parent)
+    : QObject(parent), window_(window), store_(context, file, section, *this) {}
 
-WidgetFormStorage& WidgetFormStorage::Of(QWidget* window, HostContext& context,
+WidgetFormStorage& WidgetFormStorage::Of(QWidget* window, HostContext& context, SettingsFile& file,
                                          const std::function<void(WidgetFormStorage&)>& setup) {
     const QString name = QStringLiteral("FormStorage1");
     if (auto* existing = window->findChild<WidgetFormStorage*>(name, Qt::FindDirectChildrenOnly))
         return *existing;
-    auto* storage = new WidgetFormStorage(window, context, window->objectName(), window);
+    auto* storage = new WidgetFormStorage(window, context, file, window->objectName(), window);
     storage->setObjectName(name);
     if (setup)
         setup(*storage);

@@ -22,13 +22,13 @@ public:
         StoredProperty::Type type;
     };
 
-    WidgetFormStorage(QWidget* window, HostContext& context, const QString& section,
-                      QObject* parent = nullptr);
+    WidgetFormStorage(QWidget* window, HostContext& context, SettingsFile& file,
+                      const QString& section, QObject* parent = nullptr);
 
     FormStorage& Store() { return store_; }
     // The store of a window, named "FormStorage1" and kept in the window's
     // class section (its objectName); made at the first call, when setup runs.
-    static WidgetFormStorage& Of(QWidget* window, HostContext& context,
+    static WidgetFormStorage& Of(QWidget* window, HostContext& context, SettingsFile& file,
                                  const std::function<void(WidgetFormStorage&)>& setup = {});
     // Adds entries bound to the controls of the window by their names.
     void AddEntries(const std::vector<Entry>& entries);

@@ -118,7 +118,7 @@ TEST(FirstHour, EveryControlOfEveryWindowHasAName) {
     // A new message is a window of its own, announced by its title.
     QAccessibleInterface* popup = QAccessible::queryAccessibleInterface(w.popup.get());
     EXPECT_TRUE(popup->role() == QAccessible::Dialog || popup->role() == QAccessible::Window);
-    EXPECT_EQ(popup->text(QAccessible::Name), QStringLiteral("Incoming Message"));
+    EXPECT_EQ(popup->text(QAccessible::Name), QStringLiteral("Incoming Message (F6)"));
 }
 
 TEST(FirstHour, WindowsCarryTheirOwnTitleAndTheProgramIcon) {
@@ -132,7 +132,7 @@ TEST(FirstHour, WindowsCarryTheirOwnTitleAndTheProgramIcon) {
         QWidget* window;
         const char* title;
     } cases[] = {{w.main.get(), "Corvane 3.0"},
-                 {w.popup.get(), "Incoming Message"},
+                 {w.popup.get(), "Incoming Message (F6)"},
                  {w.info.get(), "User Information"},
                  {box.get(), "Corvane Messenger"}};
     for (const auto& c : cases) {

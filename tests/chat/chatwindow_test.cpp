@@ -6,6 +6,7 @@
 #include "chat/chatform.h"
 #include "chat/privatechatform.h"
 #include "settings/optionspage.h"
+#include "support/filelimits.h"
 #include "support/testcontext.h"
 #include "transport/mailslot.h"
 
@@ -167,6 +168,19 @@ TEST_F(ChatWindowTest, SavingClearingAndLeaving) {
     const QByteArray rtf = file.readAll();
     EXPECT_TRUE(rtf.startsWith("{\\rtf1"));
     EXPECT_TRUE(rtf.contains("\\red0\\green128\\blue0")) << rtf.constData();
+    // A save cut short by a size limit says so and keeps the saved room.
+    computers[0]->dialogs.fileNames = {path};
+    {
+        test::FileSizeLimit limit(rlim_t(rtf.size() / 2));
+        Chat(0).SaveToFile1->trigger();
+    }
+    ASSERT_EQ(computers[0]->dialogs.shown.size(), 1u);
+    EXPECT_EQ(computers[0]->dialogs.shown[0].text,
+              QStringLiteral("Cannot write %1: File too large.").arg(path));
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), rtf);
+    computers[0]->dialogs.shown.clear();
     Chat(0).SaveToFile1->trigger(); // no name: nothing happens
     EXPECT_TRUE(computers[0]->dialogs.shown.empty());
 

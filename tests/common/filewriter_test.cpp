@@ -1,14 +1,14 @@
 #include "common/filewriter.h"
+#include "support/filelimits.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace corvane;
+using corvane::test::FileSizeLimit;
 
 namespace {
 
@@ -22,27 +22,6 @@ void Put(const QString& path, const QByteArray& bytes) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
-
-// Lowers the file-size limit for one scope; the signal it raises is ignored,
-// so the write comes back short instead of ending the process.
-class SizeLimit {
-public:
-    explicit SizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        old_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved_;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~SizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, old_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*old_)(int) = nullptr;
-};
 
 } // namespace
 
@@ -60,13 +39,13 @@ TEST(FileWriter, AFailureKeepsEveryOldFileAndSaysWhy) {
     } cases[] = {
         {"short write under a size limit",
          [&](FileWriter& w) {
-             SizeLimit limit(100 * 1024);
+             FileSizeLimit limit(100 * 1024);
              return w.Stage(a, big) && w.Commit();
          },
          a},
         {"second of a pair fails, first is not renamed",
          [&](FileWriter& w) {
-             SizeLimit limit(100 * 1024);
+             FileSizeLimit limit(100 * 1024);
              return w.Stage(a, "small") && w.Stage(b, big) && w.Commit();
          },
          b},

@@ -57,7 +57,7 @@ TEST_F(PopupFormTest, OwnWindowOnTopCentredAndNotModal) {
     EXPECT_LE(std::abs(p->frameGeometry().center().x() - screen.center().x()), 1);
     EXPECT_LE(std::abs(p->frameGeometry().center().y() - screen.center().y()), 1);
 
-    EXPECT_EQ(p->windowTitle(), "Incoming Message");
+    EXPECT_EQ(p->windowTitle(), "Incoming Message (F6)");
     EXPECT_EQ(p->ReplyButton()->text(), "&Reply");
     EXPECT_EQ(p->CloseButton()->text(), "Close");
     EXPECT_EQ(p->ReplyButton()->objectName(), "ReplyBtn");
@@ -77,15 +77,15 @@ TEST_F(PopupFormTest, OwnWindowOnTopCentredAndNotModal) {
 TEST_F(PopupFormTest, CaptionsFollowTheLanguageEachTimeItIsShown) {
     language.SetLanguage(Language::Russian);
     TPopupForm* p = Open(QStringLiteral("h"), "b");
-    EXPECT_EQ(p->windowTitle(), "Новое сообщение");
+    EXPECT_EQ(p->windowTitle(), "Новое сообщение (F6)");
     EXPECT_EQ(p->ReplyButton()->text(), "&Ответить");
     EXPECT_EQ(p->CloseButton()->text(), "Закрыть");
 
     language.SetLanguage(Language::English);
-    EXPECT_EQ(p->windowTitle(), "Новое сообщение"); // an open popup keeps its captions
+    EXPECT_EQ(p->windowTitle(), "Новое сообщение (F6)"); // an open popup keeps its captions
     p->hide();
     p->show();
-    EXPECT_EQ(p->windowTitle(), "Incoming Message");
+    EXPECT_EQ(p->windowTitle(), "Incoming Message (F6)");
     EXPECT_EQ(p->CloseButton()->text(), "Close");
 }
 
@@ -109,6 +109,7 @@ TEST_F(PopupFormTest, SeveralPopupsShowTheirOwnMessages) {
 TEST_F(PopupFormTest, EscClosesAndDestroysThePopup) {
     for (int i = 0; i < 3; ++i) {
         TPopupForm* p = Open(QStringLiteral("h"), "b");
+        p->Reach(); // the person has come to it
         QWidget* target = i == 0   ? static_cast<QWidget*>(p)
                           : i == 1 ? static_cast<QWidget*>(p->BodyView())
                                    : static_cast<QWidget*>(p->HeaderLine());
@@ -225,4 +226,50 @@ TEST_F(PopupFormTest, APopupWaitsUntilTheModalBoxIsAnswered) {
     second.accept();
     QTest::qWait(20);
     EXPECT_FALSE(popups.back() && popups.back()->isVisible());
+}
+
+// Until the person reaches it, the popup lets no key act on it: what is
+// typed goes on to the window the person was typing in, as typed there. A
+// click reaches it.
+TEST_F(PopupFormTest, UntilReachedItTakesNoKeys) {
+    QWidget typing;
+    auto* editor = new QTextEdit(&typing);
+    typing.show();
+    typing.activateWindow();
+    editor->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&typing));
+
+    int replies = 0;
+    auto* p = new TPopupForm(language, [&] { ++replies; });
+    popups.append(p);
+    p->SetMessage(QStringLiteral("h"), "b");
+    p->show();
+    EXPECT_TRUE(p->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char* typed;
+    } keys[] = {{Qt::Key_A, Qt::NoModifier, "a"},       {Qt::Key_Space, Qt::NoModifier, " "},
+                {Qt::Key_Return, Qt::NoModifier, "\n"}, {Qt::Key_Escape, Qt::NoModifier, ""},
+                {Qt::Key_R, Qt::AltModifier, "r"},      {Qt::Key_Tab, Qt::NoModifier, "\t"}};
+    QString expected;
+    for (const auto& k : keys) {
+        for (QWidget* target : {static_cast<QWidget*>(p), static_cast<QWidget*>(p->ReplyButton()),
+                                static_cast<QWidget*>(p->BodyView())}) {
+            QTest::keyClick(target, Qt::Key(k.key), k.modifiers);
+            expected += QString::fromUtf8(k.typed);
+        }
+    }
+    QTest::qWait(150); // an accelerator would act by now
+    EXPECT_TRUE(p->isVisible());
+    EXPECT_EQ(replies, 0);
+    EXPECT_EQ(editor->toPlainText(), expected);
+
+    QTest::mouseClick(p->BodyView()->viewport(), Qt::LeftButton);
+    EXPECT_TRUE(p->Reached());
+    EXPECT_FALSE(p->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    QTest::keyClick(p->BodyView(), Qt::Key_Escape);
+    DeleteClosedWindows();
+    EXPECT_TRUE(popups.back().isNull());
 }

@@ -1,13 +1,20 @@
+#include "addressbook/addressbook.h"
+#include "addressbook/groupsfiles.h"
+#include "common/filewriter.h"
 #include "settings/formstorage.h"
+#include "settings/settingsfile.h"
 #include "settings/settingskey.h"
 #include "settings/windowplacement.h"
+#include "support/filelimits.h"
 #include "support/testcontext.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <gtest/gtest.h>
 
 using namespace corvane;
+using corvane::test::ShownBox;
 using corvane::test::TestComputer;
 
 namespace {
@@ -99,7 +106,9 @@ struct Controls {
 };
 
 struct Store {
-    explicit Store(TestComputer& c) : storage(c.context, QStringLiteral("TMainForm"), window) {
+    explicit Store(TestComputer& c, SettingsFile* shared = nullptr)
+        : file(c.context),
+          storage(c.context, shared ? *shared : file, QStringLiteral("TMainForm"), window) {
         storage.StoredProps = {
             StoredProperty::Reference(QStringLiteral("MainMenu1.Items"),
                                       QStringLiteral("MainMenu1.")),
@@ -121,7 +130,7 @@ struct Store {
                 [this](const QStringList& l) { v.answer = l; }),
         };
         storage.OnRestorePlacement = [this] { ++restoreHandlerRuns; };
-        storage.OnSavePlacement = [this] {
+        storage.OnSavePlacement = [this](FileWriter&) {
             ++saveHandlerRuns;
             if (saveHandlerFails)
                 throw AppError(QStringLiteral("Cannot create file Groups.DAT"));
@@ -129,6 +138,7 @@ struct Store {
     }
     FakeWindow window;
     Controls v;
+    SettingsFile file;
     FormStorage storage;
     int restoreHandlerRuns = 0;
     int saveHandlerRuns = 0;
@@ -266,27 +276,70 @@ TEST(FormStorage, AFileWrittenByHandInTheRegistryLayoutIsRead) {
     EXPECT_TRUE(text.contains("NormPos=")) << text.constData();
 }
 
-TEST(FormStorage, AFileThatCannotBeReadGivesDefaultsAndSaysSo) {
-    TestComputer c(QStringLiteral("HOST1"), 2, {});
-    const QString path = SettingsFilePath(c.context);
-    ASSERT_TRUE(QDir().mkpath(path)); // a folder where the file should be
-    Store s(c);
-    testing::internal::CaptureStderr();
-    s.storage.RestoreWindowSettings();
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("settings.ini cannot be read"), std::string::npos) << err;
-    EXPECT_EQ(s.restoreHandlerRuns, 1);
-    EXPECT_TRUE(s.v.check);
-    EXPECT_TRUE(c.dialogs.shown.empty());
+// A settings file that cannot be taken is kept byte for byte: the run goes on
+// with the defaults, says so once for all windows, and its saves write
+// nothing and report nothing, while the address book is still saved.
+TEST(FormStorage, AFileThatCannotBeReadIsKeptAndToldOnce) {
+    QByteArray noise(3000, '\0');
+    QRandomGenerator random(7);
+    for (char& ch : noise)
+        ch = char(random.bounded(256));
+    const struct {
+        const char* name;
+        QByteArray bytes; // empty: a folder in its place
+        bool damagedAfterStart;
+        const char* why;
+    } cases[] = {
+        {"a header without ]", "[TMainForm\nCheckBox1_Checked=False\n[TChatForm]\nA=1\n", false,
+         "line 1 begins a section without its \"]\""},
+        {"random bytes", noise, false, "it is not a text file"},
+        {"a folder", QByteArray(), false, "it is not a file"},
+        {"too large", QByteArray(2 * MaxSettingsFileBytes, 'x'), false,
+         "it is larger than 1 MB (2097152 bytes)"},
+        {"damaged after the start", "[TMainForm]\nNormPos=1,2\nrubbish\n", true,
+         "line 3 is neither a section, a value nor a comment"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestComputer computer(QStringLiteral("HOST1"), 2, {});
+        const QString path = SettingsFilePath(computer.context);
+        auto damage = [&] {
+            if (c.bytes.isEmpty())
+                ASSERT_TRUE(QDir().mkpath(path));
+            else
+                WriteFile(path, c.bytes);
+        };
+        if (!c.damagedAfterStart)
+            damage();
+        SettingsFile file(computer.context);
+        Store main(computer, &file);
+        Store chat(computer, &file);
+        main.storage.RestoreWindowSettings();
+        chat.storage.RestoreWindowSettings();
+        EXPECT_TRUE(main.v.check);
+        EXPECT_EQ(main.restoreHandlerRuns, 1);
+        main.v.check = false;
+        if (c.damagedAfterStart)
+            damage();
+        main.storage.SaveWindowSettings(false);
+        chat.storage.SaveWindowSettings(false);
+        main.storage.SaveIfUnsaved();
 
-    // Saving into it fails with a box; the address book is saved all the
-    // same, and the window is not marked saved, so destruction tries again.
-    s.storage.SaveWindowSettings(false);
-    ASSERT_EQ(c.dialogs.shown.size(), 1u);
-    EXPECT_TRUE(
-        c.dialogs.shown[0].text.startsWith(QStringLiteral("Cannot write the settings file")));
-    EXPECT_EQ(s.saveHandlerRuns, 1);
-    EXPECT_FALSE(s.storage.Saved());
+        ASSERT_EQ(computer.dialogs.shown.size(), 1u);
+        const ShownBox& box = computer.dialogs.shown[0];
+        EXPECT_EQ(box.text.section(u'\n', 0, 0),
+                  QStringLiteral("The settings file %1 cannot be read: %2.").arg(path, c.why));
+        EXPECT_EQ(box.icon, DialogService::Icon::Warning);
+        EXPECT_EQ(main.saveHandlerRuns, 1);
+        EXPECT_TRUE(main.storage.Saved());
+        if (c.bytes.isEmpty()) {
+            EXPECT_TRUE(QFileInfo(path).isDir());
+        } else {
+            EXPECT_EQ(ReadFile(path), c.bytes);
+        }
+        EXPECT_EQ(QDir(computer.context.configDir).entryList(QDir::Files).size(),
+                  c.bytes.isEmpty() ? 0 : 1);
+    }
 }
 
 TEST(FormStorage, AFailedSaveHandlerIsShownAfterTheValuesAndTriedAgainAtDestruction) {
@@ -306,6 +359,122 @@ TEST(FormStorage, AFailedSaveHandlerIsShownAfterTheValuesAndTriedAgainAtDestruct
     EXPECT_TRUE(s.storage.Saved());
     s.storage.SaveIfUnsaved(); // saved: not again
     EXPECT_EQ(s.saveHandlerRuns, 2);
+}
+
+// A save of settings.ini and the address book, with what stops it.
+struct FailingSave {
+    enum class Limit { FileSize, FullDisk, None };
+    const char* name;
+    Limit limit;
+    int answerLines; // of 60 characters
+    int groups;
+    bool iniSaved;
+    bool bookSaved;
+    QStringList boxes; // how each begins; %1 the settings file
+};
+
+void SaveAndCheck(const FailingSave& c) {
+    const QByteArray oldIni = "[TMainForm]\nCheckBox1_Checked=True\n";
+    const QByteArray oldDat = "Old\r\n";
+    const QByteArray oldImg(36, '\0');
+    TestComputer computer(QStringLiteral("HOST1"), 2, {});
+    std::optional<test::TinyFilesystem> disk;
+    if (c.limit == FailingSave::Limit::FullDisk) {
+        disk.emplace(computer.dir.filePath(QStringLiteral("disk")), 64);
+        if (!disk->Mounted()) {
+            std::printf("skipped: no tmpfs can be mounted here\n");
+            return;
+        }
+        computer.context.workDir = computer.dir.filePath(QStringLiteral("disk"));
+        computer.context.configDir = computer.context.workDir + QStringLiteral("/config");
+        QDir().mkpath(computer.context.configDir);
+    }
+    const QString ini = SettingsFilePath(computer.context);
+    const QString dat = computer.context.workDir + QStringLiteral("/Groups.DAT");
+    const QString img = computer.context.workDir + QStringLiteral("/Groups.IMG");
+    WriteFile(ini, oldIni);
+    WriteFile(dat, oldDat);
+    WriteFile(img, oldImg);
+    if (disk)
+        disk->Fill();
+    AddressBook book;
+    book.Assign(GroupsList(c.groups, {0, QStringLiteral("A group with a rather long name"), 4}));
+    SettingsFile file(computer.context);
+    Store s(computer, &file);
+    s.storage.OnSavePlacement = [&](FileWriter& files) {
+        AddressBookFiles(computer.context.workDir).Save(book, files);
+    };
+    s.storage.RestoreWindowSettings();
+    s.v.check = false;
+    s.v.answer = QStringList(c.answerLines, QString(60, u'w'));
+    {
+        std::optional<test::FileSizeLimit> limit;
+        if (c.limit == FailingSave::Limit::FileSize)
+            limit.emplace(8 * 1024);
+        s.storage.SaveWindowSettings(false);
+    }
+    ASSERT_EQ(computer.dialogs.shown.size(), size_t(c.boxes.size()));
+    for (qsizetype i = 0; i < c.boxes.size(); ++i) {
+        const QString& shown = computer.dialogs.shown[size_t(i)].text;
+        EXPECT_TRUE(shown.startsWith(c.boxes[i].contains(u"%1") ? c.boxes[i].arg(ini) : c.boxes[i]))
+            << shown.toStdString();
+    }
+    EXPECT_FALSE(s.storage.Saved());
+    EXPECT_EQ(ReadFile(ini).contains("CheckBox1_Checked=False"), c.iniSaved);
+    if (!c.iniSaved) {
+        EXPECT_EQ(ReadFile(ini), oldIni);
+    }
+    EXPECT_EQ(ReadFile(dat), c.bookSaved ? WriteGroupsDat(book.Entries()) : oldDat);
+    EXPECT_EQ(ReadFile(img), c.bookSaved ? WriteGroupsImg(book.Entries()) : oldImg);
+    // No temporary file stays behind.
+    EXPECT_EQ(QDir(computer.context.configDir).entryList(QDir::Files),
+              QStringList{QStringLiteral("settings.ini")});
+    QStringList work = QDir(computer.context.workDir).entryList(QDir::Files);
+    work.removeAll(QStringLiteral("filler"));
+    EXPECT_EQ(work, QStringList({QStringLiteral("Groups.DAT"), QStringLiteral("Groups.IMG")}));
+}
+
+// A save of settings.ini and the address book either replaces the old files
+// with whole new ones or says that it failed and leaves them byte for byte:
+// under a real file-size limit, on a full disk, and for settings too large to
+// be read again.
+TEST(FormStorage, ASaveThatCannotBeWrittenWholeKeepsTheOldFilesAndSaysSo) {
+    using Limit = FailingSave::Limit;
+    const FailingSave cases[] = {
+        {"the settings beyond a size limit",
+         Limit::FileSize,
+         400,
+         3,
+         false,
+         true,
+         {"Cannot write the settings file %1: File too large."}},
+        {"the address book beyond a size limit",
+         Limit::FileSize,
+         1,
+         300,
+         true,
+         false,
+         {"Cannot create file Groups.DAT."}},
+        {"a full disk",
+         Limit::FullDisk,
+         1,
+         3,
+         false,
+         false,
+         {"Cannot write the settings file %1: No space left on device.",
+          "Cannot create file Groups.DAT."}},
+        {"settings too large to read again",
+         Limit::None,
+         20000,
+         3,
+         false,
+         true,
+         {"The settings were not saved: %1 would be larger than 1 MB ("}},
+    };
+    for (const FailingSave& c : cases) {
+        SCOPED_TRACE(c.name);
+        SaveAndCheck(c);
+    }
 }
 
 } // namespace
