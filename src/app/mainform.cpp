@@ -13,8 +13,8 @@
 #include "messaging/storepage.h"
 #include "presence/presencedatagrams.h"
 #include "presence/presencedirectory.h"
-#include "settings/languageswitch.h"
 #include "settings/aboutbox.h"
+#include "settings/languageswitch.h"
 #include "settings/optionspage.h"
 #include "settings/widgetformstorage.h"
 #include "transport/datagramnetwork.h"
@@ -141,6 +141,9 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
                                        ImageList1.Icon(2), ImageList1.Icon(3),
                                        style()->standardIcon(QStyle::SP_DialogResetButton),
                                        ImageList::ApplicationIcon()});
+    // Members whose computer presence no longer sees leave the chat room.
+    connect(&Presence->Protocol(), &PresenceProtocol::ComputerGone, &ChatForm->Room(),
+            &ChatRoom::ComputerGone);
     ChatWindowShow = [this] {
         ChatForm->ShowChat();
         ChatForm->Room().DispSysMessages = ChatForm->DispSysMenu->isChecked();
@@ -439,14 +442,17 @@ void TMainForm::RestoreApplication() {
 }
 
 FormStorage& TMainForm::ChatStorage(QWidget* window) {
-    return WidgetFormStorage::Of(window, context_, [this, window](WidgetFormStorage& storage) {
-        if (window != ChatForm)
-            return;
-        storage.Bind(StoredProperty::Number(
-            QStringLiteral("Panel3.Width"), [this] { return ChatForm->Panel3Width(); },
-            [this](int width) { ChatForm->SetPanel3Width(width); }));
-        storage.AddEntries({{"Edit2.Text", StoredProperty::Type::Text}});
-    }).Store();
+    return WidgetFormStorage::Of(
+               window, context_,
+               [this, window](WidgetFormStorage& storage) {
+                   if (window != ChatForm)
+                       return;
+                   storage.Bind(StoredProperty::Number(
+                       QStringLiteral("Panel3.Width"), [this] { return ChatForm->Panel3Width(); },
+                       [this](int width) { ChatForm->SetPanel3Width(width); }));
+                   storage.AddEntries({{"Edit2.Text", StoredProperty::Type::Text}});
+               })
+        .Store();
 }
 
 void TMainForm::FinishFirstShowing() {

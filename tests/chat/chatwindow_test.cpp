@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "chat/chatform.h"
 #include "chat/privatechatform.h"
+#include "common/timedwait.h"
 #include "settings/optionspage.h"
 #include "support/testcontext.h"
 #include "transport/mailslot.h"
@@ -261,13 +262,17 @@ TEST_F(ChatWindowTest, FloodsOfLinesAndRequestsStayBounded) {
               Chat(0).Memo1->verticalScrollBar()->maximum());
 
     // Requests for private chats open windows up to a bound, each on its slot.
+    // They open once the datagram's handling is over.
     for (int i = 0; i < ChatBounds::MaxPrivateChats + 5; ++i)
         room.Slot1MessageAvail(
             ChatRequestToPrivateDatagram("X", "NOWHERE", QString::number(1000 + i)));
+    EXPECT_TRUE(Chat(0).PrivateChats().isEmpty());
+    PumpMessagesFor(0);
     EXPECT_EQ(Chat(0).PrivateChats().size(), ChatBounds::MaxPrivateChats);
     // A request naming a slot that is taken opens a window that cannot send.
     Chat(0).PrivateChats().first()->close();
     room.Slot1MessageAvail(ChatRequestToPrivateDatagram("X", "NOWHERE", "1001"));
+    PumpMessagesFor(0);
     TPrivateChatForm* deaf = Chat(0).PrivateChats().last();
     EXPECT_EQ(deaf->SlotName(), "1001");
     EXPECT_FALSE(deaf->Chat().IsOpen());
