@@ -297,3 +297,27 @@ TEST_F(ChatWindowTest, ARoomThatCannotListenShowsTheErrorAndAnnouncesNothing) {
     EXPECT_EQ(Members(1), QStringList({"HOST2"}));
     EXPECT_FALSE(Lines(Chat(1).Memo1).contains("USER \"HOST1\" HAS LEFT THE CHAT."));
 }
+
+// All private chats together hold a bounded amount of text: a flooded one
+// gives up its oldest lines, the quiet one keeps its own.
+TEST_F(ChatWindowTest, PrivateChatsShareOneBoundOfText) {
+    Make(1);
+    forms[0]->ChatBtn->click();
+    TPrivateChatForm* quiet = Chat(0).OpenPrivateChat({"FAR", "ANNA", "1001", false});
+    TPrivateChatForm* flooded = Chat(0).OpenPrivateChat({"FAR", "BORIS", "1002", false});
+    ASSERT_TRUE(quiet && flooded);
+    quiet->Chat().Slot1MessageAvail(ChatUserMessageSentDatagram("ANNA", "kept"));
+    const QString line(ChatBounds::MaxLineLength, 'w');
+    const int lines = ChatTextBudget::MaxCharacters / ChatBounds::MaxLineLength + 20;
+    for (int i = 0; i < lines; ++i)
+        flooded->Chat().Slot1MessageAvail(
+            ChatUserMessageSentDatagram("BORIS", QString::number(i) + line));
+    const int total =
+        quiet->Memo1->document()->characterCount() + flooded->Memo1->document()->characterCount();
+    EXPECT_LE(total, ChatTextBudget::MaxCharacters);
+    EXPECT_GT(total, ChatTextBudget::MaxCharacters - 2 * ChatBounds::MaxLineLength);
+    EXPECT_EQ(quiet->Memo1->document()->firstBlock().text(), "ANNA> kept");
+    EXPECT_FALSE(flooded->Memo1->document()->firstBlock().text().startsWith("BORIS> 0w"));
+    EXPECT_TRUE(flooded->Memo1->document()->lastBlock().text().startsWith(
+        QStringLiteral("BORIS> %1w").arg(lines - 1)));
+}

@@ -299,3 +299,27 @@ TEST_F(ProtocolTest, OnlyASendersOwnPresenceMovesItsAddress) {
             << c.what;
     }
 }
+
+// Presence tells when it no longer sees a computer: its last node went with
+// a departure or a sweep (the chat room lets its members go then).
+TEST_F(ProtocolTest, AComputerIsGoneWhenItsLastNodeGoes) {
+    QStringList gone;
+    QObject::connect(&protocol, &PresenceProtocol::ComputerGone,
+                     [&](const QString& computer) { gone << computer; });
+    Announce("HOST1", "Ann");
+    Announce("HOST1", "Ann2"); // a new alias: a second node of the same computer
+    Announce("HOST2", "Bob");
+    Announce("HOST3", "Cid");
+    Receive({"OFFLINE_NOTIFY", "HOST1", "Ann"});
+    EXPECT_EQ(gone, QStringList());
+    protocol.WhoIsHereEvent();
+    Announce("HOST2", "Bob");
+    protocol.PresenceSweep(); // HOST1 and HOST3 did not answer
+    EXPECT_EQ(gone, QStringList({"HOST1", "HOST3"}));
+    Receive({"OFFLINE_NOTIFY", "HOST2", "Bob"});
+    EXPECT_EQ(gone, QStringList({"HOST1", "HOST3", "HOST2"}));
+    // A rebuild is no departure.
+    Announce("HOST4", "Dan");
+    protocol.RebuildTree();
+    EXPECT_EQ(gone.size(), 3);
+}
