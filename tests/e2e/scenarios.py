@@ -19,6 +19,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bed  # noqa: E402
 import chatscenario  # noqa: E402
+import floodscenario  # noqa: E402
 import receivescenario  # noqa: E402
 import settingsscenario  # noqa: E402
 
@@ -473,6 +474,13 @@ def scenario_chat(b, tools):
 scenario_chat.__doc__ = chatscenario.scenario_chat.__doc__
 
 
+def scenario_chat_flood(b, tools):
+    floodscenario.scenario_chat_flood(b, tools, sys.modules[__name__])
+
+
+scenario_chat_flood.__doc__ = floodscenario.scenario_chat_flood.__doc__
+
+
 def scenario_stored_auto_answer(b, tools):
     settingsscenario.scenario_stored_auto_answer(b, tools, sys.modules[__name__])
 
@@ -512,6 +520,7 @@ SCENARIOS = {
     "send": (3, scenario_send),
     "help_without_display": (1, scenario_help_without_display),
     "chat": (3, scenario_chat),
+    "chat_flood": (3, scenario_chat_flood),
     "held_slots": (3, scenario_held_slots),
     "stored_auto_answer": (2, scenario_stored_auto_answer),
 }
