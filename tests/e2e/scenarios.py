@@ -491,6 +491,15 @@ def scenario_held_slots(b, tools):
     receivescenario.scenario_held_slots(b, tools, sys.modules[__name__])
 
 
+def scenario_port_abuse(b, tools):
+    """One host holds the message port with 64 idle connections from 16
+    addresses, then with 3 connections that wrote 11.5 MB each and stalled:
+    each time another host's message is delivered within 10 s. Then a burst
+    of 200 records from a sender that writes and closes without waiting is
+    filed whole."""
+    receivescenario.scenario_port_abuse(b, tools, sys.modules[__name__])
+
+
 def scenario_help_without_display(b, tools):
     """--help and --version print and end with exit code 0 on a host without
     any display; nothing of the program starts."""
@@ -522,6 +531,7 @@ SCENARIOS = {
     "chat": (3, scenario_chat),
     "chat_flood": (3, scenario_chat_flood),
     "held_slots": (3, scenario_held_slots),
+    "port_abuse": (3, scenario_port_abuse),
     "stored_auto_answer": (2, scenario_stored_auto_answer),
 }
 
@@ -554,7 +564,7 @@ def main():
     for name, path in (("--corvane", args.corvane), ("--peer", args.peer)):
         if not path or not os.access(path, os.X_OK):
             ap.error("%s must name the built program (%r)" % (name, path))
-    if ("send" in args.scenario or "held_slots" in args.scenario) and (not args.send or not os.access(args.send, os.X_OK)):
+    if any(n in args.scenario for n in ("send", "held_slots", "port_abuse")) and (not args.send or not os.access(args.send, os.X_OK)):
         ap.error("--send must name the built corvane-send")
     tools = Tools(os.path.abspath(args.corvane), os.path.abspath(args.peer),
                   os.path.abspath(args.send) if args.send else None)

@@ -36,7 +36,8 @@ void Check(const ChatRoom& room) {
         std::abort();
     QSet<QString> nicks;
     for (const ChatMember& m : members) {
-        if (m.nick.size() > ChatBounds::MaxNameLength || m.computer.size() > ChatBounds::MaxNameLength)
+        if (m.nick.size() > ChatBounds::MaxNameLength ||
+            m.computer.size() > ChatBounds::MaxNameLength)
             std::abort();
         if (!m.computer.isEmpty() && !HostResolver::IsComputerName(m.computer))
             std::abort();

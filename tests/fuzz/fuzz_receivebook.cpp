@@ -25,13 +25,14 @@ struct Shadow {
 };
 
 void Check(const ReceiveBook& book, const Shadow& shadow) {
-    if (book.Buffered() > ReceiveBook::MaxBufferedBytes || book.Reading() > ReceiveBook::MaxReading ||
-        book.Connections() > ReceiveBook::MaxHeldHard ||
+    if (book.Buffered() > ReceiveBook::MaxBufferedBytes ||
+        book.Reading() > ReceiveBook::MaxReading || book.Connections() > ReceiveBook::MaxHeldHard ||
         book.Connections() != int(shadow.sent.size()))
         std::abort();
     qint64 held = 0;
     for (const auto& [id, bytes] : shadow.sent) {
-        if (book.Data(id) != bytes || book.ReadingFrom(book.From(id)) > ReceiveBook::MaxReadingPerAddress)
+        if (book.Data(id) != bytes ||
+            book.ReadingFrom(book.From(id)) > ReceiveBook::MaxReadingPerAddress)
             std::abort();
         held += bytes.size();
     }
