@@ -110,6 +110,11 @@ def _add_addresses(b, n, count):
 
 
 def scenario_port_abuse(b, tools, s):
+    """One host holds the message port with 64 idle connections from 16
+    addresses, then with 3 connections that wrote 11.5 MB each and stalled:
+    each time another host's message is delivered within 10 s. Then a burst
+    of 200 records from a sender that writes and closes without waiting is
+    filed whole."""
     h1 = b.host(1)
     c1 = s.start_copy(b, tools, 1)  # listens from its start
     sources = [b.host(3).address] + _add_addresses(b, 3, 15)

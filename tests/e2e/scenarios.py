@@ -492,12 +492,10 @@ def scenario_held_slots(b, tools):
 
 
 def scenario_port_abuse(b, tools):
-    """One host holds the message port with 64 idle connections from 16
-    addresses, then with 3 connections that wrote 11.5 MB each and stalled:
-    each time another host's message is delivered within 10 s. Then a burst
-    of 200 records from a sender that writes and closes without waiting is
-    filed whole."""
     receivescenario.scenario_port_abuse(b, tools, sys.modules[__name__])
+
+
+scenario_port_abuse.__doc__ = receivescenario.scenario_port_abuse.__doc__
 
 
 def scenario_help_without_display(b, tools):
