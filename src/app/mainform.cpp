@@ -143,6 +143,9 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
                                        ImageList1.Icon(2), ImageList1.Icon(3),
                                        style()->standardIcon(QStyle::SP_DialogResetButton),
                                        ImageList::ApplicationIcon()});
+    // Members whose computer presence no longer sees leave the chat room.
+    connect(&Presence->Protocol(), &PresenceProtocol::ComputerGone, &ChatForm->Room(),
+            &ChatRoom::ComputerGone);
     ChatWindowShow = [this] {
         ChatForm->ShowChat();
         ChatForm->Room().DispSysMessages = ChatForm->DispSysMenu->isChecked();

@@ -273,7 +273,7 @@ TPrivateChatForm* TChatForm::OpenPrivateChat(const PrivateChatStart& start) {
     const Language captionLanguage = start.requesting ? CurrentLanguage() : Language::English;
     auto* chat = new TPrivateChatForm(
         context_, start, mainLanguage_.Current(), captionLanguage, [this] { return Edit2->text(); },
-        icons_);
+        icons_, &privateText_);
     privateChats_.append(chat);
     chat->RestoreFormSettings = RestoreFormSettings;
     chat->SaveFormSettings = SaveFormSettings;

@@ -128,6 +128,7 @@ private:
     ChatIcons icons_;
     ChatRoom* room_ = nullptr;
     QList<QPointer<TPrivateChatForm>> privateChats_;
+    ChatTextBudget privateText_; // outlives the windows: the destructor deletes them
     bool nickFocused_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include "common/timedwait.h"
 
 #include <QRandomGenerator>
+#include <QTimer>
 
 namespace corvane {
 
@@ -14,11 +15,12 @@ QString NewPrivateSlotName() {
 
 ChatRoom::ChatRoom(HostContext& context, ChatRoomHooks hooks, QObject* parent)
     : QObject(parent), context_(context), hooks_(std::move(hooks)), slot_(*context.datagrams, this),
-      writer_(*context.datagrams, this) {
+      writer_(*context.datagrams, this), answerer_(*context.datagrams, this) {
     slot_.setObjectName(QStringLiteral("Slot1"));
     slot_.SetSlot(ChatSlotName);
-    slot_.OnMessageAvail = [this](TmdCustomMailSlot*, const QByteArray& msg) {
-        RunHandler(context_, [this, &msg] { Slot1MessageAvail(msg); });
+    slot_.OnMessageAvail = [this](TmdCustomMailSlot* slot, const QByteArray& msg) {
+        const DatagramOrigin origin = slot->CurrentOrigin();
+        RunHandler(context_, [this, &msg, &origin] { Slot1MessageAvail(msg, origin); });
     };
 }
 
@@ -85,7 +87,7 @@ void ChatRoom::NickExit() {
     Send(QStringLiteral("*"), ChatUserConnectedDatagram(NickName(), context_.LocalComputerName()));
 }
 
-void ChatRoom::Slot1MessageAvail(const QByteArray& msg) {
+void ChatRoom::Slot1MessageAvail(const QByteArray& msg, const DatagramOrigin& origin) {
     const ChatDatagram d = ParseChatDatagram(msg);
     switch (d.kind) {
     case ChatDatagram::Kind::UserMessageSent:
@@ -98,16 +100,14 @@ void ChatRoom::Slot1MessageAvail(const QByteArray& msg) {
         AddChatUser(d.nick, d.computer, true);
         break;
     case ChatDatagram::Kind::GetUsersList:
-        AnswerListRequest(d.nick, d.computer);
+        AnswerListRequest(d.nick, d.computer, origin.address);
         break;
     case ChatDatagram::Kind::GetUserName:
         if (d.nick != NickName() && !UserInList(d.nick))
             AddChatUser(d.nick, d.computer, false);
         break;
     case ChatDatagram::Kind::RequestToPrivate:
-        if (hooks_.openPrivateChat)
-            hooks_.openPrivateChat(
-                {d.computer, d.nick.left(ChatBounds::MaxNameLength), d.slot, false});
+        OpenRequestedPrivateChat(d);
         break;
     case ChatDatagram::Kind::BeepUser:
         PlayBeep();
@@ -117,19 +117,52 @@ void ChatRoom::Slot1MessageAvail(const QByteArray& msg) {
     }
 }
 
-void ChatRoom::AnswerListRequest(const QString& requesterNick, const QString& requesterComputer) {
+void ChatRoom::AnswerListRequest(const QString& requesterNick, const QString& requesterComputer,
+                                 const QHostAddress& source) {
     const QString own = NickName();
     if (members_.isEmpty() || members_.first().nick != own || requesterNick == own)
         return;
-    // An answer names one computer: "*" would make every room broadcast its
-    // list for one datagram.
-    if (requesterComputer == QLatin1String("*"))
+    // The list as it is now, all of it at once: nothing else is handled in
+    // between, and it goes to the requester only.
+    QList<QByteArray> entries;
+    entries.reserve(members_.size());
+    for (const ChatMember& entry : members_)
+        entries.append(ChatGetUserNameDatagram(entry.nick, entry.computer));
+    answerer_.Answer(requesterComputer, source, ChatSlotName, entries,
+                     SourceAnswer::Cost::WholeList);
+}
+
+bool IsPrivateSlotName(const QString& slot) {
+    bool ok = false;
+    const int n = slot.toInt(&ok);
+    return ok && n >= 0 && n < ChatBounds::PrivateSlotLimit && slot == QString::number(n);
+}
+
+void ChatRoom::OpenRequestedPrivateChat(const ChatDatagram& d) {
+    // The peer's computer becomes the target of every line: it must be one
+    // computer. The slot must be one a copy draws, not another endpoint's.
+    if (!hooks_.openPrivateChat || !HostResolver::IsComputerName(d.computer) ||
+        !IsPrivateSlotName(d.slot) || pendingPrivate_ >= ChatBounds::MaxPrivateChats)
         return;
-    const QList<ChatMember> entries = members_; // the list may change while we wait
-    for (const ChatMember& entry : entries) {
-        Send(requesterComputer, ChatGetUserNameDatagram(entry.nick, entry.computer));
-        ProcessPendingMessages();
-    }
+    const PrivateChatStart start{d.computer, d.nick.left(ChatBounds::MaxNameLength), d.slot, false};
+    // A window opens after this datagram's handling, not inside it.
+    ++pendingPrivate_;
+    QTimer::singleShot(0, this, [this, start] {
+        --pendingPrivate_;
+        if (slot_.Active() && hooks_.openPrivateChat)
+            hooks_.openPrivateChat(start);
+    });
+}
+
+void ChatRoom::ComputerGone(const QString& computer) {
+    if (computer.compare(context_.LocalComputerName(), Qt::CaseInsensitive) == 0)
+        return;
+    QStringList gone;
+    for (const ChatMember& m : members_)
+        if (!m.computer.isEmpty() && m.computer.compare(computer, Qt::CaseInsensitive) == 0)
+            gone.append(m.nick);
+    for (const QString& nick : gone)
+        RemoveChatUser(nick);
 }
 
 int ChatRoom::IndexOf(const QString& nick) const {
@@ -142,9 +175,11 @@ int ChatRoom::IndexOf(const QString& nick) const {
 void ChatRoom::AddChatUser(const QString& nick, const QString& computer, bool arrival) {
     if (UserInList(nick))
         return;
-    // Names no copy sends, and members beyond any office, are not listed.
+    // Names no copy sends, and members beyond any office, are not listed; nor
+    // is a computer that is no one computer (an empty one reaches nobody).
     if (nick.size() > ChatBounds::MaxNameLength || computer.size() > ChatBounds::MaxNameLength ||
-        members_.size() >= ChatBounds::MaxMembers)
+        members_.size() >= ChatBounds::MaxMembers ||
+        (!computer.isEmpty() && !HostResolver::IsComputerName(computer)))
         return;
     members_.append({nick, computer});
     if (hooks_.memberAdded)

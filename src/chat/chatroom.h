@@ -7,7 +7,16 @@
 // The first-entry rule: a room answers a list request only while the first
 // entry of its list carries its own nick name, which normally holds when its
 // own arrival came back before anybody else's. The answer lists every entry
-// to the requester's computer, unless the requester has the room's own nick.
+// to the requester's computer, unless the requester has the room's own nick,
+// and only to the address the request came from, when that is the computer
+// it names, at most once every few seconds per address (sourceanswer.h).
+//
+// A datagram is handled whole before the next: no handler pumps the event
+// loop, and a requested private chat opens after the handler has returned.
+// A name that cannot stand for one computer ("*", a literal address, a
+// wildcard or a malformed name) is never kept as a member's or a private
+// peer's computer. A member whose computer presence no longer sees leaves
+// the list as if it had said goodbye (ComputerGone).
 //
 // The window (TChatForm) owns one of these, gives it the nick-name field and
 // mirrors the member list and the lines through the hooks.
@@ -16,6 +25,7 @@
 #include "settings/stringtable.h"
 #include "transport/mailslot.h"
 #include "transport/slotwriter.h"
+#include "transport/sourceanswer.h"
 
 #include <QList>
 #include <QObject>
@@ -79,8 +89,11 @@ public:
     // The nick-name field got or lost the focus.
     void NickEnter();
     void NickExit();
-    // One payload of the endpoint.
-    void Slot1MessageAvail(const QByteArray& msg);
+    // One payload of the endpoint, with where it came from.
+    void Slot1MessageAvail(const QByteArray& msg, const DatagramOrigin& origin = {});
+    // Presence no longer sees this computer: its members leave the list, each
+    // with the departure line. The own computer's never do.
+    void ComputerGone(const QString& computer);
 
     // The own nick name as it goes on the wire.
     QString NickName() const;
@@ -106,20 +119,26 @@ public:
 private:
     int IndexOf(const QString& nick) const;
     void Send(const QString& target, const QByteArray& text);
-    void AnswerListRequest(const QString& requesterNick, const QString& requesterComputer);
+    void AnswerListRequest(const QString& requesterNick, const QString& requesterComputer,
+                           const QHostAddress& source);
+    void OpenRequestedPrivateChat(const ChatDatagram& d);
     void WriteLine(const QString& text, ChatLineKind kind);
 
     HostContext& context_;
     ChatRoomHooks hooks_;
     TmdSecureMail slot_;
     SlotWriter writer_;
+    SourceAnswer answerer_;
     QList<ChatMember> members_;
     QString oldNickName_;
+    int pendingPrivate_ = 0; // requested private chats about to open
     Language language_ = Language::English;
 };
 
 // A private slot name: the decimal text of a number below 2000000 from the
 // system's random generator.
 QString NewPrivateSlotName();
+// Whether a text is such a name (no sign, no leading zeros).
+bool IsPrivateSlotName(const QString& slot);
 
 } // namespace corvane

@@ -49,6 +49,47 @@ void ClearChatText(QTextEdit* memo) {
     memo->setProperty(kLinesWritten, 0);
 }
 
+void ChatTextBudget::Add(QTextEdit* memo) {
+    if (memo && !memos_.contains(memo))
+        memos_.append(memo);
+}
+
+void ChatTextBudget::Remove(QTextEdit* memo) {
+    memos_.removeAll(memo);
+}
+
+int ChatTextBudget::Lines() const {
+    int n = 0;
+    for (const auto& m : memos_)
+        if (m)
+            n += m->document()->blockCount();
+    return n;
+}
+
+int ChatTextBudget::Characters() const {
+    int n = 0;
+    for (const auto& m : memos_)
+        if (m)
+            n += m->document()->characterCount();
+    return n;
+}
+
+void ChatTextBudget::Append(QTextEdit* memo, const QString& text) {
+    AppendChatLine(memo, text);
+    memos_.removeAll(nullptr);
+    while (Lines() > MaxLines || Characters() > MaxCharacters) {
+        QTextEdit* fullest = nullptr;
+        for (const auto& m : memos_)
+            if (!fullest || m->document()->characterCount() > fullest->document()->characterCount())
+                fullest = m;
+        if (!fullest || fullest->document()->blockCount() <= 1)
+            return; // one line each: nothing older to drop
+        QTextCursor first(fullest->document());
+        first.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        first.removeSelectedText();
+    }
+}
+
 QToolButton* MakeChatToolButton(QWidget* parent, const char* name, const QIcon& icon) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));

@@ -5,6 +5,8 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QList>
+#include <QPointer>
 
 class QTextEdit;
 class QToolButton;
@@ -27,6 +29,26 @@ void SetUpChatTextArea(QTextEdit* memo);
 // format), and leaves the caret at the end with the default format.
 void AppendChatLine(QTextEdit* memo, const QString& text, const QColor& colour = QColor());
 void ClearChatText(QTextEdit* memo);
+
+// What the text areas of all private chats hold together. Each area keeps
+// its own bound of lines as well; beyond MaxLines lines or MaxCharacters
+// characters in all, the oldest lines of the area that holds the most
+// characters go first, so a flooded chat cannot push out the others.
+class ChatTextBudget {
+public:
+    static constexpr int MaxLines = 20000;
+    static constexpr int MaxCharacters = 2000000;
+
+    void Add(QTextEdit* memo);
+    void Remove(QTextEdit* memo);
+    // Appends a line to one of the areas and trims the areas to the bound.
+    void Append(QTextEdit* memo, const QString& text);
+    int Lines() const;
+    int Characters() const;
+
+private:
+    QList<QPointer<QTextEdit>> memos_;
+};
 
 // An image button of a chat window's toolbar, reachable by the Tab key.
 QToolButton* MakeChatToolButton(QWidget* parent, const char* name, const QIcon& icon);

@@ -19,16 +19,21 @@ namespace corvane {
 TPrivateChatForm::TPrivateChatForm(HostContext& context, const PrivateChatStart& start,
                                    Language language, Language captionLanguage,
                                    std::function<QString()> nickName, const ChatIcons& icons,
-                                   QWidget* parent)
-    : QWidget(parent, Qt::Window), context_(context) {
+                                   ChatTextBudget* budget, QWidget* parent)
+    : QWidget(parent, Qt::Window), context_(context), budget_(budget) {
     setObjectName(QStringLiteral("TPrivateChatForm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(icons.window);
     resize(DesignWidth, DesignHeight);
-    chat_ = new PrivateChat(
-        context_, start, language,
-        PrivateChatHooks{nickName, [this](const QString& line) { AppendChatLine(Memo1, line); }},
-        this);
+    chat_ = new PrivateChat(context_, start, language,
+                            PrivateChatHooks{nickName,
+                                             [this](const QString& line) {
+                                                 if (budget_)
+                                                     budget_->Append(Memo1, line);
+                                                 else
+                                                     AppendChatLine(Memo1, line);
+                                             }},
+                            this);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -45,6 +50,8 @@ TPrivateChatForm::TPrivateChatForm(HostContext& context, const PrivateChatStart&
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setAccessibleName(QStringLiteral("Private messages"));
     SetUpChatTextArea(Memo1);
+    if (budget_)
+        budget_->Add(Memo1);
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(ChatBounds::MaxLineLength);
@@ -70,7 +77,10 @@ TPrivateChatForm::TPrivateChatForm(HostContext& context, const PrivateChatStart&
         ChatTexts::PrivateChatCaption(captionLanguage, WireText(nickName()), start.peerNick));
 }
 
-TPrivateChatForm::~TPrivateChatForm() = default;
+TPrivateChatForm::~TPrivateChatForm() {
+    if (budget_)
+        budget_->Remove(Memo1);
+}
 
 void TPrivateChatForm::FormShow() {
     if (shown_)

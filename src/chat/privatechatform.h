@@ -26,9 +26,12 @@ public:
 
     // language: the main window's now; captionLanguage: the language of the
     // caption's first words. nickName reads the chat room's nick name.
+    // budget: what all private chats hold together (none: only this area's
+    // own bound).
     TPrivateChatForm(HostContext& context, const PrivateChatStart& start, Language language,
                      Language captionLanguage, std::function<QString()> nickName,
-                     const ChatIcons& icons, QWidget* parent = nullptr);
+                     const ChatIcons& icons, ChatTextBudget* budget = nullptr,
+                     QWidget* parent = nullptr);
     ~TPrivateChatForm() override;
 
     PrivateChat& Chat() { return *chat_; }
@@ -62,6 +65,7 @@ protected:
 
 private:
     HostContext& context_;
+    ChatTextBudget* budget_ = nullptr;
     PrivateChat* chat_ = nullptr;
     bool shown_ = false;
     bool closed_ = false;

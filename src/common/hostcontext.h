@@ -41,6 +41,7 @@ struct Timings {
     int deliveryTimeoutMs = 5000;   // one message target, connect to close
     int receiveIdleMs = 60000;      // an incoming connection without data
     int receiveRecordMs = 60000;    // a whole incoming record, from its connection
+    int receiveRateWindowMs = 5000; // an incoming connection's rate is checked per window
 };
 
 class HostContext {

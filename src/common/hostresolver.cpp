@@ -27,27 +27,57 @@ HostResolver::HostResolver()
 
 HostResolver::~HostResolver() = default;
 
+bool HostResolver::MakeRoom() {
+    // The least recently heard name the keep rule lets go; a kept one met on
+    // the way counts as heard, so the next search does not meet it again.
+    for (qsizetype tries = learned_.size(); tries > 0 && !byAge_.empty(); --tries) {
+        const QString oldest = byAge_.front();
+        if (keep_ && keep_(oldest)) {
+            byAge_.splice(byAge_.end(), byAge_, byAge_.begin());
+            continue;
+        }
+        byAge_.pop_front();
+        learned_.remove(oldest);
+        return true;
+    }
+    return false;
+}
+
 void HostResolver::Learn(const QString& computerName, const QHostAddress& address) {
     if (computerName.isEmpty() || address.isNull())
         return;
     const QString key = Key(computerName);
-    if (!learned_.contains(key) && learned_.size() >= MaxLearned)
-        learned_.erase(learned_.begin()); // bounded: forget an arbitrary old one
-    learned_.insert(key, address);
+    auto it = learned_.find(key);
+    if (it != learned_.end()) {
+        it->address = address;
+        byAge_.splice(byAge_.end(), byAge_, it->age);
+    } else {
+        if (learned_.size() >= MaxLearned && !MakeRoom())
+            return; // every name is kept: the new one is not learned
+        learned_.insert(key, Entry{address, byAge_.insert(byAge_.end(), key)});
+    }
     failed_.remove(key);
 }
 
 void HostResolver::LearnIfUnknown(const QString& computerName, const QHostAddress& address) {
-    if (!learned_.contains(Key(computerName)))
+    auto it = learned_.find(Key(computerName));
+    if (it == learned_.end())
         Learn(computerName, address);
+    else if (it->address == address)
+        byAge_.splice(byAge_.end(), byAge_, it->age);
 }
 
 QHostAddress HostResolver::Learned(const QString& computerName) const {
-    return learned_.value(Key(computerName));
+    const auto it = learned_.find(Key(computerName));
+    return it == learned_.end() ? QHostAddress() : it->address;
 }
 
 void HostResolver::Forget(const QString& computerName) {
-    learned_.remove(Key(computerName));
+    const auto it = learned_.find(Key(computerName));
+    if (it == learned_.end())
+        return;
+    byAge_.erase(it->age);
+    learned_.erase(it);
 }
 
 bool HostResolver::ResolvesAtOnce(const QString& nameOrAddress) const {
@@ -72,6 +102,11 @@ bool HostResolver::IsLookupName(const QString& name) {
         start = dot + 1;
     }
     return true;
+}
+
+bool HostResolver::IsComputerName(const QString& name) {
+    return IsLookupName(name) && !name.contains(QLatin1Char('*')) &&
+           !name.contains(QLatin1Char('?')) && QHostAddress(name).isNull();
 }
 
 bool HostResolver::RecentlyFailed(const QString& key) {
@@ -101,7 +136,7 @@ QHostAddress HostResolver::Resolve(const QString& nameOrAddress) {
     if (literal.setAddress(nameOrAddress))
         return literal;
     const QString key = Key(nameOrAddress);
-    const QHostAddress known = learned_.value(key);
+    const QHostAddress known = Learned(key);
     if (!known.isNull())
         return known;
     if (!IsLookupName(nameOrAddress) || RecentlyFailed(key))
@@ -121,7 +156,7 @@ void HostResolver::Lookup(const QString& nameOrAddress, QObject* receiver, Done 
         return;
     }
     const QString key = Key(nameOrAddress);
-    const QHostAddress known = learned_.value(key);
+    const QHostAddress known = Learned(key);
     if (!known.isNull()) {
         done(known);
         return;

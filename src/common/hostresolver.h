@@ -5,7 +5,10 @@
 //
 // What the network may change: a name is learned from a datagram only after
 // it passed every check (LearnIfUnknown), and a learned address is replaced
-// only by a presence datagram that names its own sender (Learn).
+// only by a presence datagram that names its own sender (Learn). At most
+// MaxLearned names are kept; to make room the name heard least recently goes,
+// but never a name the keep rule holds (the computers listed in the network
+// tree): invented names cannot push out the address of a computer in use.
 //
 // System look-ups are for names a stranger may choose, so they are bounded: a
 // name longer than a host name can be is never looked up, at most MaxRunning
@@ -22,13 +25,14 @@
 #include <QString>
 #include <deque>
 #include <functional>
+#include <list>
 #include <memory>
 
 namespace corvane {
 
 class HostResolver {
 public:
-    static constexpr int MaxLearned = 4096;
+    static constexpr int MaxLearned = 8192;
     static constexpr int MaxLabelBytes = 63;
     static constexpr int MaxNameBytes = 255;
     static constexpr int MaxRunning = 4;
@@ -47,10 +51,16 @@ public:
     HostResolver(const HostResolver&) = delete;
     HostResolver& operator=(const HostResolver&) = delete;
 
-    // Sets or replaces the address of a name.
+    // Which names must keep their learned address (upper-case names given).
+    using Keep = std::function<bool(const QString& name)>;
+    void SetKeep(Keep keep) { keep_ = std::move(keep); }
+
+    // Sets or replaces the address of a name; the name counts as heard now.
     void Learn(const QString& computerName, const QHostAddress& address);
-    // Sets the address of a name that has none yet.
+    // Sets the address of a name that has none yet; a name heard again from
+    // its learned address counts as heard now.
     void LearnIfUnknown(const QString& computerName, const QHostAddress& address);
+    int LearnedCount() const { return int(learned_.size()); }
     QHostAddress Learned(const QString& computerName) const;
     void Forget(const QString& computerName);
 
@@ -69,6 +79,10 @@ public:
 
     // Whether a text can be a host name at all (lengths of its ASCII form).
     static bool IsLookupName(const QString& name);
+    // Whether a name from the network may be kept as the address of one
+    // computer: a host name, not "*", ".", a wildcard or a literal address
+    // (which could be a broadcast).
+    static bool IsComputerName(const QString& name);
 
     int Running() const { return int(running_.size()); }
     int Waiting() const { return int(waiting_.size()); }
@@ -79,13 +93,20 @@ private:
         QPointer<QObject> receiver;
         Done done;
     };
+    struct Entry {
+        QHostAddress address;
+        std::list<QString>::iterator age;
+    };
     static QString Key(const QString& name) { return name.toUpper(); }
+    bool MakeRoom();
     bool RecentlyFailed(const QString& key);
     void RememberFailure(const QString& key);
     void StartNext();
     void Finished(const QString& key, const QList<QHostAddress>& addresses);
 
-    QHash<QString, QHostAddress> learned_;
+    QHash<QString, Entry> learned_;
+    std::list<QString> byAge_; // least recently heard first
+    Keep keep_;
     QHash<QString, QDeadlineTimer> failed_;
     QHash<QString, QList<Waiter>> running_; // by key: everyone waiting for it
     std::deque<QString> waiting_;           // keys not started yet

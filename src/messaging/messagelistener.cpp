@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
@@ -15,25 +16,25 @@
 namespace corvane {
 namespace {
 constexpr int ListenBacklog = 128;
-constexpr qint64 ReadChunk = 64 * 1024;
 constexpr int ReadsPerNotification = 16; // then the other connections get a turn
 constexpr int AcceptRetryMs = 500;       // after the system ran out of sockets
+constexpr int MaxTickMs = 250;           // the book's timeouts and rates
+
+ReceiveBook::Times BookTimes(const HostContext& context) {
+    return {context.timings.receiveIdleMs, context.timings.receiveRecordMs,
+            context.timings.receiveRateWindowMs};
+}
 } // namespace
 
-MessageListener::Connection::~Connection() {
-    // A connection can end inside one of its own timers' signals.
-    if (idle)
-        idle->deleteLater();
-    if (whole)
-        whole->deleteLater();
-    if (stream) {
-        stream->Reset(); // does nothing once it was closed in order
-        stream.release()->deleteLater();
-    }
-}
-
 MessageListener::MessageListener(HostContext& context, QObject* parent)
-    : QObject(parent), context_(context) {}
+    : QObject(parent), context_(context), book_(BookTimes(context)) {
+    clock_.start();
+    ticker_ = new QTimer(this);
+    const int shortest = std::min({context.timings.receiveIdleMs, context.timings.receiveRecordMs,
+                                   context.timings.receiveRateWindowMs});
+    ticker_->setInterval(std::clamp(shortest / 4, 10, MaxTickMs));
+    connect(ticker_, &QTimer::timeout, this, &MessageListener::Tick);
+}
 
 MessageListener::~MessageListener() {
     Close();
@@ -83,16 +84,25 @@ void MessageListener::Close() {
         ::close(listenFd_);
         listenFd_ = -1;
     }
-    connections_.clear(); // each resets its connection
-    perAddress_.clear();
+    std::vector<quint64> open;
+    for (const auto& [serial, stream] : streams_)
+        open.push_back(serial);
+    for (quint64 serial : open)
+        Forget(serial); // each is reset
     finished_.clear();
-    buffered_ = 0;
+    book_ = ReceiveBook(BookTimes(context_));
+    ticker_->stop();
+}
+
+void MessageListener::EnableAccepting() {
+    if (acceptNotifier_ && !acceptNotifier_->isEnabled() && book_.MayAccept())
+        acceptNotifier_->setEnabled(true);
 }
 
 void MessageListener::AcceptPending() {
     while (listenFd_ >= 0) {
-        if (int(connections_.size()) >= MaxConnections) {
-            // The rest wait in the listen queue until a slot is free.
+        if (!book_.MayAccept()) {
+            // The rest wait in the listen queue until the book has room.
             acceptNotifier_->setEnabled(false);
             return;
         }
@@ -103,94 +113,79 @@ void MessageListener::AcceptPending() {
             if (errno != EAGAIN && errno != EWOULDBLOCK) {
                 // Out of sockets or memory: wait a little instead of spinning.
                 acceptNotifier_->setEnabled(false);
-                QTimer::singleShot(AcceptRetryMs, this, [this] {
-                    if (acceptNotifier_ && int(connections_.size()) < MaxConnections)
-                        acceptNotifier_->setEnabled(true);
-                });
+                QTimer::singleShot(AcceptRetryMs, this, [this] { EnableAccepting(); });
             }
             return;
         }
         auto stream = std::make_unique<TcpStream>(fd);
         const QHostAddress from = stream->PeerAddress();
-        int& fromThere = perAddress_[from];
-        if (fromThere >= MaxConnectionsPerAddress) {
-            stream->Reset(); // refused at once: that sender learns it failed
-            continue;
-        }
-        ++fromThere;
         const quint64 serial = nextSerial_++;
-        auto c = std::make_unique<Connection>();
-        c->serial = serial;
-        c->from = from;
-        c->idle = new QTimer;
-        c->idle->setSingleShot(true);
-        c->idle->setInterval(context_.timings.receiveIdleMs);
-        connect(c->idle, &QTimer::timeout, this, [this, serial] { Drop(serial); });
-        c->whole = new QTimer;
-        c->whole->setSingleShot(true);
-        c->whole->setInterval(context_.timings.receiveRecordMs);
-        connect(c->whole, &QTimer::timeout, this, [this, serial] { Drop(serial); });
         connect(stream.get(), &TcpStream::ReadyRead, this, [this, serial] { ReadFrom(serial); });
-        c->stream = std::move(stream);
-        c->stream->SetReading(true);
-        c->idle->start();
-        c->whole->start();
-        connections_.emplace(serial, std::move(c));
+        streams_.emplace(serial, std::move(stream));
+        if (!ticker_->isActive())
+            ticker_->start();
+        Apply(book_.Accepted(serial, from, Now()));
     }
 }
 
-bool MessageListener::IsOldestReading(quint64 serial) const {
-    for (const auto& [s, c] : connections_)
-        if (!c->ended)
-            return s == serial;
-    return false;
+void MessageListener::Apply(const ReceiveBook::Actions& actions) {
+    for (const ReceiveBook::Action& a : actions) {
+        const auto it = streams_.find(a.id);
+        if (it == streams_.end())
+            continue;
+        switch (a.step) {
+        case ReceiveBook::Step::Read:
+            it->second->SetReading(true);
+            break;
+        case ReceiveBook::Step::Stop:
+            it->second->SetReading(false);
+            break;
+        case ReceiveBook::Step::Drop:
+            Forget(a.id);
+            break;
+        }
+    }
+    EnableAccepting();
 }
 
 void MessageListener::ReadFrom(quint64 serial) {
-    const auto it = connections_.find(serial);
-    if (it == connections_.end())
-        return;
-    Connection& c = *it->second;
     for (int i = 0; i < ReadsPerNotification; ++i) {
-        if (buffered_ >= MaxBufferedBytes && !IsOldestReading(serial)) {
-            // Enough is held: this one waits, the oldest goes on.
-            c.paused = true;
-            c.stream->SetReading(false);
+        const auto it = streams_.find(serial);
+        if (it == streams_.end())
             return;
-        }
-        const qint64 room = MaxRecordBytes + 1 - c.data.size();
-        const qint64 before = c.data.size();
-        switch (c.stream->ReadSome(&c.data, qMin(ReadChunk, room))) {
+        ReceiveBook::Actions actions;
+        const qint64 room = book_.Room(serial, Now(), actions);
+        Apply(actions);
+        if (room <= 0 || !streams_.count(serial))
+            return; // paused, or made to wait
+        TcpStream& stream = *it->second;
+        QByteArray chunk;
+        switch (stream.ReadSome(&chunk, room)) {
         case TcpStream::Read::Data:
-            buffered_ += c.data.size() - before;
-            if (c.data.size() > MaxRecordBytes) {
-                Drop(serial); // too large: nothing of it is filed
-                return;
-            }
-            c.idle->start();
+            Apply(book_.Received(serial, chunk, Now()));
             continue;
         case TcpStream::Read::WouldBlock:
             return;
         case TcpStream::Read::End:
-            c.ended = true;
-            c.stream->SetReading(false);
-            c.idle->stop();
-            c.whole->stop();
-            if (c.data.isEmpty()) {
-                Drop(serial);
-                return;
-            }
-            finished_.push_back(serial);
-            if (!handScheduled_) {
-                handScheduled_ = true;
-                QMetaObject::invokeMethod(this, &MessageListener::HandNext, Qt::QueuedConnection);
+            stream.SetReading(false);
+            Apply(book_.Ended(serial, Now()));
+            if (book_.IsEnded(serial)) {
+                finished_.push_back(serial);
+                ScheduleHand();
             }
             return;
         case TcpStream::Read::Error:
-            Drop(serial); // a reset in the middle: nothing is filed
+            Finish(serial, false); // a reset in the middle: nothing is filed
             return;
         }
     }
+}
+
+void MessageListener::ScheduleHand() {
+    if (handScheduled_)
+        return;
+    handScheduled_ = true;
+    QMetaObject::invokeMethod(this, &MessageListener::HandNext, Qt::QueuedConnection);
 }
 
 void MessageListener::HandNext() {
@@ -200,16 +195,15 @@ void MessageListener::HandNext() {
     while (!finished_.empty()) {
         const quint64 serial = finished_.front();
         finished_.pop_front();
-        const auto it = connections_.find(serial);
-        if (it == connections_.end())
+        const auto it = streams_.find(serial);
+        if (it == streams_.end())
             continue;
-        Connection& c = *it->second;
-        if (c.stream->PeerReset()) {
-            Drop(serial); // its sender gave up waiting: it was told it failed
+        if (it->second->PeerReset()) {
+            Finish(serial, false); // its sender gave up waiting: it was told it failed
             continue;
         }
-        const QByteArray record = c.data;
-        const QHostAddress from = c.from;
+        const QByteArray record = book_.Data(serial);
+        const QHostAddress from = book_.From(serial);
         QPointer<MessageListener> self(this);
         handing_ = true;
         refused_ = false;
@@ -228,41 +222,35 @@ void MessageListener::HandNext() {
         Finish(serial, !refused_);
         break; // one record per turn of the event loop
     }
-    if (!finished_.empty() && !handScheduled_) {
-        handScheduled_ = true;
-        QMetaObject::invokeMethod(this, &MessageListener::HandNext, Qt::QueuedConnection);
-    }
+    if (!finished_.empty())
+        ScheduleHand();
 }
 
-void MessageListener::Drop(quint64 serial) {
-    Finish(serial, false);
+void MessageListener::Forget(quint64 serial) {
+    const auto it = streams_.find(serial);
+    if (it == streams_.end())
+        return;
+    std::unique_ptr<TcpStream> stream = std::move(it->second);
+    streams_.erase(it);
+    std::erase(finished_, serial);
+    stream->Reset();                 // does nothing once it was closed in order
+    stream.release()->deleteLater(); // this may run inside its own signal
 }
 
 void MessageListener::Finish(quint64 serial, bool filed) {
-    const auto it = connections_.find(serial);
-    if (it == connections_.end())
+    const auto it = streams_.find(serial);
+    if (it == streams_.end())
         return;
-    std::unique_ptr<Connection> c = std::move(it->second);
-    connections_.erase(it);
-    buffered_ -= c->data.size();
-    if (int& n = perAddress_[c->from]; --n <= 0)
-        perAddress_.remove(c->from);
     if (filed)
-        c->stream->Close(); // the sender counts this close as delivered
-    std::erase(finished_, serial);
-    c.reset(); // resets what was not closed
-    ResumeReading();
-    if (acceptNotifier_ && !acceptNotifier_->isEnabled() &&
-        int(connections_.size()) < MaxConnections)
-        acceptNotifier_->setEnabled(true);
+        it->second->Close(); // the sender counts this close as delivered
+    Forget(serial);
+    Apply(book_.Remove(serial, Now()));
 }
 
-void MessageListener::ResumeReading() {
-    for (auto& [serial, c] : connections_)
-        if (c->paused && (buffered_ < MaxBufferedBytes || IsOldestReading(serial))) {
-            c->paused = false;
-            c->stream->SetReading(true);
-        }
+void MessageListener::Tick() {
+    Apply(book_.Tick(Now()));
+    if (streams_.empty())
+        ticker_->stop();
 }
 
 } // namespace corvane

@@ -9,23 +9,22 @@
 // what the sender counts as delivered. A connection that is not filed is
 // reset, so its sender learns that it failed:
 //   - the sender reset it, or any socket error, before its orderly close;
-//   - the record is longer than MaxRecordBytes;
-//   - no data for the context's idle time, or no whole record within the
-//     context's record time, counted from the connection's start;
-//   - MaxConnectionsPerAddress connections from the same address are open;
+//   - the book of connections dropped it (receivebook.h): a record over the
+//     size limit, too slow a sender, a timeout, or room made for another
+//     address when one address holds more than its share;
 //   - a handler called RefuseCurrent().
-// Beyond MaxConnections at once the listener stops accepting: further
-// connections wait in the system's listen queue (their senders' own time runs)
-// until a slot is free. Reading pauses for all but the oldest connection while
-// more than MaxBufferedBytes are held, so memory stays bounded.
+// Which connections are read, which wait unread (their bytes held by the
+// system) and how the held bytes are shared between source addresses is the
+// book's to say; the listener does what it says.
 //
 // Records are handed on one at a time, in the order their connections ended;
 // a record that ends while a handler runs (also while it runs the event loop)
 // waits until that handler has returned.
 #include "common/hostcontext.h"
+#include "messaging/receivebook.h"
 
 #include <QByteArray>
-#include <QHash>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <deque>
@@ -42,10 +41,8 @@ class TcpStream;
 class MessageListener : public QObject {
     Q_OBJECT
 public:
-    static constexpr qint64 MaxRecordBytes = 16 * 1024 * 1024;
-    static constexpr int MaxConnections = 64;
-    static constexpr int MaxConnectionsPerAddress = 8;
-    static constexpr qint64 MaxBufferedBytes = 32 * 1024 * 1024;
+    static constexpr qint64 MaxRecordBytes = ReceiveBook::MaxRecordBytes;
+    static constexpr qint64 MaxBufferedBytes = ReceiveBook::MaxBufferedBytes;
 
     explicit MessageListener(HostContext& context, QObject* parent = nullptr);
     ~MessageListener() override;
@@ -55,10 +52,12 @@ public:
     void Close();
     bool IsListening() const { return listenFd_ >= 0; }
     QString ErrorString() const { return error_; }
-    int OpenConnections() const { return int(connections_.size()); }
+    int OpenConnections() const { return int(streams_.size()); }
+    // Connections being read now (the others wait unread or ended).
+    int ReadingConnections() const { return book_.Reading(); }
     // Records whose connection ended and that wait for their turn.
     int WaitingRecords() const { return int(finished_.size()); }
-    qint64 BufferedBytes() const { return buffered_; }
+    qint64 BufferedBytes() const { return book_.Buffered(); }
 
     // Called from a RecordArrived handler: the record is not filed, and its
     // sender is told so by a reset.
@@ -69,34 +68,27 @@ Q_SIGNALS:
     void RecordArrived(const QByteArray& record, const QHostAddress& from);
 
 private:
-    struct Connection {
-        quint64 serial = 0;
-        std::unique_ptr<TcpStream> stream;
-        QHostAddress from;
-        QByteArray data;
-        QTimer* idle = nullptr;
-        QTimer* whole = nullptr;
-        bool paused = false;
-        bool ended = false;
-        ~Connection();
-    };
     void AcceptPending();
     void ReadFrom(quint64 serial);
-    void Drop(quint64 serial); // reset, nothing filed
+    void Apply(const ReceiveBook::Actions& actions);
+    void Forget(quint64 serial); // reset, nothing filed
     void Finish(quint64 serial, bool filed);
     void HandNext();
-    void ResumeReading();
-    bool IsOldestReading(quint64 serial) const;
+    void ScheduleHand();
+    void Tick();
+    void EnableAccepting();
+    qint64 Now() const { return clock_.elapsed(); }
 
     HostContext& context_;
+    ReceiveBook book_;
+    QElapsedTimer clock_;
+    QTimer* ticker_ = nullptr;
     int listenFd_ = -1;
     QSocketNotifier* acceptNotifier_ = nullptr;
     QString error_;
-    std::map<quint64, std::unique_ptr<Connection>> connections_;
-    QHash<QHostAddress, int> perAddress_;
+    std::map<quint64, std::unique_ptr<TcpStream>> streams_;
     std::deque<quint64> finished_;
     quint64 nextSerial_ = 1;
-    qint64 buffered_ = 0;
     bool handing_ = false;
     bool handScheduled_ = false;
     bool refused_ = false;

@@ -38,6 +38,7 @@ NetworkTree::UpsertResult NetworkTree::UpsertComputerNode(const QString& compute
     Node& added = *node;
     added.position_ = parent->children_.insert(parent->children_.end(), std::move(node));
     computers_.insert(alias, &added);
+    ++computerNames_[computer.toUpper()];
     if (observer_)
         observer_->NodeAdded(added);
     return UpsertResult::Added;
@@ -50,6 +51,9 @@ void NetworkTree::RemoveComputerNode(Node* node) {
     if (observer_)
         observer_->NodeRemoving(*node);
     computers_.remove(node->text_);
+    const QString name = node->record_->ComputerName.toUpper();
+    if (int& n = computerNames_[name]; --n <= 0)
+        computerNames_.remove(name);
     group->children_.erase(node->position_); // the record goes with its node
     if (group->children_.empty()) {
         if (observer_)
@@ -63,6 +67,7 @@ void NetworkTree::Clear() {
     if (observer_)
         observer_->TreeClearing();
     computers_.clear();
+    computerNames_.clear();
     groupsByName_.clear();
     top_.clear();
 }

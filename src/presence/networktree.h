@@ -108,6 +108,8 @@ public:
     // Every computer node in tree order.
     std::vector<Node*> ComputerNodes() const;
     int ComputerCount() const { return int(computers_.size()); }
+    // Whether a node's record names this computer (letter case aside).
+    bool HasComputer(const QString& name) const { return computerNames_.contains(name.toUpper()); }
     // Every node in tree order.
     template <class F> void ForEachNode(F&& f) const {
         for (const auto& group : top_) {
@@ -124,6 +126,7 @@ private:
     Observer* observer_ = nullptr;
     std::list<std::unique_ptr<Node>> top_;
     QHash<QString, Node*> computers_;
+    QHash<QString, int> computerNames_; // upper case: nodes whose record names it
     QHash<QString, Node*> groupsByName_;
 };
 

@@ -3,7 +3,8 @@
 #include "common/errors.h"
 #include "common/hostcontext.h"
 #include "settings/stringtable.h"
-#include "transport/slotwriter.h"
+#include "transport/datagramnetwork.h"
+#include "transport/sourceanswer.h"
 
 #include <QPushButton>
 #include <QTimer>
@@ -23,6 +24,17 @@ PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const Pre
       view_(controls.tree, tree_, context, state.language, state.firstTreeOpen,
             controls.memo1Change, this) {
     protocol_.SetRecipientHolder(&view_);
+    if (context_.datagrams) {
+        answerer_ = new SourceAnswer(*context_.datagrams, this);
+        protocol_.SetAnswerSender([this](const QString& named, const QHostAddress& source,
+                                         const QByteArray& text) {
+            if (slot_)
+                answerer_->Answer(named, source, slot_->Slot(), {text}, SourceAnswer::Cost::Bytes);
+        });
+    }
+    // Names of the tree's computers keep their learned addresses, whatever
+    // else the network makes this computer learn.
+    context_.resolver.SetKeep([this](const QString& name) { return tree_.HasComputer(name); });
     slot_->OnOpen = [this](TmdCustomMailSlot*) {
         RunHandler(context_, [this] { protocol_.IcqSlotOpen(); });
     };
@@ -37,6 +49,7 @@ PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const Pre
 }
 
 PresenceDirectory::~PresenceDirectory() {
+    context_.resolver.SetKeep({});
     if (slot_) {
         slot_->OnOpen = nullptr;
         slot_->OnMessageAvail = nullptr;
@@ -44,22 +57,10 @@ PresenceDirectory::~PresenceDirectory() {
 }
 
 bool PresenceDirectory::SendPresence(const QString& target, const QByteArray& text) {
+    // Requests, the toggle's announcements and the departure: to everybody.
     if (!context_.datagrams || !slot_)
         return false;
-    if (SlotWriter::ReachesAtOnce(context_, target))
-        return SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
-    // A requester this computer has not heard from (its request named another
-    // computer than the one that sent it): the system resolver may take
-    // seconds, so the answer goes when the look-up returns, and the window
-    // goes on meanwhile. The resolver bounds what such names can start.
-    context_.resolver.Lookup(target, this, [this, target, text](const QHostAddress& address) {
-        if (address.isNull())
-            return;
-        context_.resolver.LearnIfUnknown(target, address);
-        if (context_.datagrams && slot_)
-            SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
-    });
-    return true;
+    return SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
 }
 
 void PresenceDirectory::Toggle1Click() {

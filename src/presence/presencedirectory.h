@@ -19,6 +19,7 @@ namespace corvane {
 class GroupDirectory;
 class HostContext;
 class LanguageState;
+class SourceAnswer;
 
 struct PresenceControls {
     NetworkTreeControls tree;
@@ -68,6 +69,7 @@ private:
     NetworkTree tree_;
     PresenceProtocol protocol_;
     NetworkTreeView view_;
+    SourceAnswer* answerer_ = nullptr;
 };
 
 } // namespace corvane

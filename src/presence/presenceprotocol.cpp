@@ -59,6 +59,13 @@ void PresenceProtocol::ResetRecipientIf(const QString& text) {
         recipient_->ResetRecipient();
 }
 
+void PresenceProtocol::RemoveNode(NetworkTree::Node* node) {
+    const QString computer = node->Record()->ComputerName;
+    tree_.RemoveComputerNode(node);
+    if (!tree_.HasComputer(computer))
+        Q_EMIT ComputerGone(computer);
+}
+
 void PresenceProtocol::RelearnSender(const PresenceDatagram& d, const QString& packetSender,
                                      const QHostAddress& from) {
     switch (d.kind) {
@@ -81,12 +88,11 @@ void PresenceProtocol::IcqSlotMessageAvail(const QByteArray& msg, const QString&
     RelearnSender(d, packetSender, from);
     switch (d.kind) {
     case PresenceDatagram::Kind::WhoIsHere:
-        // An empty requester is a write that reaches nobody. A request names
-        // one computer: "*" would make every copy broadcast its answer, so one
-        // datagram would set off a storm of them.
-        if (d.computer == QLatin1String("*"))
-            break;
-        send_(d.computer, IAmHereDatagram(context_.LocalComputerName(), onlineFlag_, alias_()));
+        // To the requester only, and only when it sent the request itself:
+        // a request naming "*", a broadcast or a third computer gets nothing.
+        if (answer_)
+            answer_(d.computer, from,
+                    IAmHereDatagram(context_.LocalComputerName(), onlineFlag_, alias_()));
         break;
     case PresenceDatagram::Kind::IAmHere:
     case PresenceDatagram::Kind::OnlineNotify:
@@ -107,7 +113,7 @@ void PresenceProtocol::IcqSlotMessageAvail(const QByteArray& msg, const QString&
             // The caption holds the alias of a chosen computer: a departed
             // computer must not stay the recipient.
             ResetRecipientIf(node->Text());
-            tree_.RemoveComputerNode(node);
+            RemoveNode(node);
         }
         break;
     }
@@ -134,7 +140,7 @@ void PresenceProtocol::Reconcile() {
         if (list_.Contains(node->Record()->ComputerName, node->Text()))
             continue;
         ResetRecipientIf(node->Text());
-        tree_.RemoveComputerNode(node);
+        RemoveNode(node);
     }
     if (recipient_)
         recipient_->ResetRecipientIfGone();

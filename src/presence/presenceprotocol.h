@@ -48,6 +48,10 @@ class PresenceProtocol : public QObject {
 public:
     // Writes one presence datagram to a target ("*", or a computer name).
     using DatagramSender = std::function<bool(const QString& target, const QByteArray& text)>;
+    // Answers a request that named the requester and came from source; the
+    // answer goes there only when the two are one computer (sourceanswer.h).
+    using AnswerSender = std::function<void(const QString& named, const QHostAddress& source,
+                                            const QByteArray& text)>;
     enum class TimerHandler { WhoIsHere, Sweep };
     // Bounds on what announcements can make the list and the tree hold: no
     // copy of the program announces longer names (the packet header holds 255
@@ -62,6 +66,8 @@ public:
                      QObject* parent = nullptr);
 
     void SetRecipientHolder(RecipientHolder* recipient) { recipient_ = recipient; }
+    // Without an answer sender requests are not answered.
+    void SetAnswerSender(AnswerSender answer) { answer_ = std::move(answer); }
 
     // The main endpoint has opened: request, then wait (the answers are held
     // until this returns).
@@ -87,10 +93,16 @@ public:
     TimerHandler NextTimerHandler() const { return next_; }
     int SweepCount() const { return sweeps_; }
 
+Q_SIGNALS:
+    // No node of the tree names this computer any more since its departure
+    // or a sweep: presence no longer sees it.
+    void ComputerGone(const QString& computer);
+
 private:
     void RxTimerEvent1Timer();
     void BroadcastRequest();
     void ResetRecipientIf(const QString& text);
+    void RemoveNode(NetworkTree::Node* node);
     void RelearnSender(const PresenceDatagram& d, const QString& packetSender,
                        const QHostAddress& from);
     void Reconcile();
@@ -101,6 +113,7 @@ private:
     bool& onlineFlag_;
     std::function<QString()> alias_;
     DatagramSender send_;
+    AnswerSender answer_;
     RecipientHolder* recipient_ = nullptr;
     PresenceList list_;
     TimerHandler next_ = TimerHandler::WhoIsHere;

@@ -13,6 +13,9 @@
 
 namespace corvane {
 
+// Prefix and checksum: what the frame adds to a payload.
+inline constexpr qsizetype FrameOverhead = 8;
+
 QByteArray Hex4(quint16 value);
 // Milliseconds since some fixed moment, wrapping at 2^32 (the tick count).
 quint32 TickCount();

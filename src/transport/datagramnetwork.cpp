@@ -36,9 +36,10 @@ DatagramNetwork::DatagramNetwork(HostContext& context, QObject* parent)
     : QObject(parent), context_(context) {
     broadcastTargets_ = context.network.broadcastTargets;
     if (context.network.discoverBroadcasts)
-        for (const QHostAddress& a : DiscoverBroadcasts())
-            if (!broadcastTargets_.contains(a))
-                broadcastTargets_.append(a);
+        interfaceBroadcasts_ = DiscoverBroadcasts();
+    for (const QHostAddress& a : interfaceBroadcasts_)
+        if (!broadcastTargets_.contains(a))
+            broadcastTargets_.append(a);
     connect(&socket_, &QUdpSocket::readyRead, this, &DatagramNetwork::ReadPending);
 }
 
@@ -141,6 +142,28 @@ bool DatagramNetwork::Write(const QString& target, const QByteArray& slot,
     return WriteRaw(bytes, context_.resolver.Resolve(target));
 }
 
+bool DatagramNetwork::IsOneComputer(const QHostAddress& address) const {
+    if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol)
+        return false;
+    const quint32 v4 = address.toIPv4Address();
+    return v4 != 0 && v4 != 0xFFFFFFFFu && !address.isMulticast() &&
+           !interfaceBroadcasts_.contains(address);
+}
+
+bool DatagramNetwork::WriteAnswer(const QString& named, const QHostAddress& source,
+                                  const QByteArray& slot, const QByteArray& frame) {
+    if (!IsOneComputer(source))
+        return false;
+    DatagramPacket packet;
+    // A requester named by its address does not know its name: everybody.
+    packet.target = QHostAddress(named).isNull() ? ToAnsi(named) : QByteArray("*");
+    packet.sender = ToAnsi(context_.LocalComputerName());
+    packet.slot = slot;
+    packet.frame = frame;
+    const QByteArray bytes = packet.Encode();
+    return !bytes.isEmpty() && WriteRaw(bytes, source);
+}
+
 bool DatagramNetwork::IsCopyFromAnotherInterface(const QByteArray& bytes,
                                                  const QHostAddress& from) {
     const quint32 now = TickCount();
@@ -189,8 +212,10 @@ void DatagramNetwork::Deliver(const DatagramPacket& packet, const QHostAddress& 
     Q_EMIT PacketSeen(packet, from, forUs);
     if (!forUs)
         return;
-    if (DatagramSink* sink = sinks_.value(SlotKey(packet.slot)))
+    if (DatagramSink* sink = sinks_.value(SlotKey(packet.slot))) {
+        budget_.Received(from, packet.frame.size());
         sink->FrameArrived(packet.frame, DatagramOrigin{sender, from});
+    }
 }
 
 } // namespace corvane

@@ -11,6 +11,7 @@
 // network itself learns nothing: a packet could be anything until the
 // endpoint of its slot has checked its frame.
 #include "common/hostcontext.h"
+#include "transport/answerbudget.h"
 #include "transport/datagrampacket.h"
 
 #include <QByteArray>
@@ -66,6 +67,18 @@ public:
     bool Write(const QString& target, const QByteArray& slot, const QByteArray& frame);
     // Sends raw bytes to an address on the datagram port (tools and tests).
     bool WriteRaw(const QByteArray& bytes, const QHostAddress& address);
+    // Writes an answer to the address a request came from, with the name the
+    // request gave as the packet's target. Never to a broadcast, multicast or
+    // unspecified address; false then.
+    bool WriteAnswer(const QString& named, const QHostAddress& source, const QByteArray& slot,
+                     const QByteArray& frame);
+    // Whether an address can stand for one computer (not the broadcast
+    // address of any of this computer's interfaces, the limited broadcast,
+    // multicast or unspecified).
+    bool IsOneComputer(const QHostAddress& address) const;
+    // What every source may make this computer answer; it is credited with
+    // each packet that reaches an open slot.
+    AnswerBudget& Budget() { return budget_; }
 
     QList<QHostAddress> BroadcastTargets() const { return broadcastTargets_; }
     bool IsBound() const { return socket_.state() == QAbstractSocket::BoundState; }
@@ -92,6 +105,7 @@ private:
     QUdpSocket sendSocket_;
     QHash<QString, DatagramSink*> sinks_;
     QList<QHostAddress> broadcastTargets_;
+    QList<QHostAddress> interfaceBroadcasts_; // of this computer's interfaces
     struct Recent {
         size_t hash;
         QByteArray bytes;
@@ -99,6 +113,7 @@ private:
         quint32 tick;
     };
     std::deque<Recent> recent_;
+    AnswerBudget budget_;
     bool monitor_ = false;
 };
 

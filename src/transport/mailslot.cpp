@@ -76,7 +76,7 @@ void TmdCustomMailSlot::Open() {
                        : MailSlotErrors::CannotOpen);
     attachedSlot_ = slot;
     active_ = true;
-    waiting_.clear();
+    ClearWaiting();
     // Datagrams that arrive while the open handler runs wait until it returns.
     holding_ = true;
     struct Release {
@@ -94,31 +94,63 @@ void TmdCustomMailSlot::Close() {
         return;
     network_.Detach(attachedSlot_, this);
     active_ = false;
-    waiting_.clear();
+    ClearWaiting();
     DoClose();
+}
+
+void TmdCustomMailSlot::ClearWaiting() {
+    waiting_.clear();
+    turn_.clear();
+    waitingCount_ = 0;
 }
 
 QByteArray TmdCustomMailSlot::ReadNext() {
     if (!active_)
         RaiseError(MailSlotErrors::NotActive);
-    if (waiting_.empty())
+    if (turn_.empty())
         RaiseError(MailSlotErrors::NoMessages);
-    QByteArray next = std::move(waiting_.front().frame);
-    waiting_.pop_front();
-    return next;
+    const QHostAddress source = turn_.front();
+    turn_.pop_front();
+    auto it = waiting_.find(source);
+    Arrived next = std::move(it->front());
+    it->pop_front();
+    --waitingCount_;
+    if (it->empty())
+        waiting_.erase(it);
+    else
+        turn_.push_back(source); // its next one after every other source's
+    current_ = next.origin;
+    return std::move(next.frame);
+}
+
+void TmdCustomMailSlot::DropFromLongest() {
+    auto longest = waiting_.begin();
+    for (auto it = waiting_.begin(); it != waiting_.end(); ++it)
+        if (it->size() > longest->size())
+            longest = it;
+    longest->pop_front();
+    --waitingCount_;
+    if (longest->empty()) {
+        std::erase(turn_, longest.key());
+        waiting_.erase(longest);
+    }
 }
 
 void TmdCustomMailSlot::FrameArrived(const QByteArray& frame, const DatagramOrigin& origin) {
     if (!active_ || (maxSize_ != 0 && quint32(frame.size()) > maxSize_))
         return;
-    waiting_.push_back({frame, origin});
-    while (waiting_.size() > MaxWaiting)
-        waiting_.pop_front();
+    std::deque<Arrived>& queue = waiting_[origin.address];
+    if (queue.empty())
+        turn_.push_back(origin.address);
+    queue.push_back({frame, origin});
+    ++waitingCount_;
+    while (waitingCount_ > MaxWaiting)
+        DropFromLongest();
     ScheduleDelivery();
 }
 
 void TmdCustomMailSlot::ScheduleDelivery() {
-    if (scheduled_ || waiting_.empty() || !active_)
+    if (scheduled_ || turn_.empty() || !active_)
         return;
     scheduled_ = true;
     QMetaObject::invokeMethod(this, &TmdCustomMailSlot::DeliverNext, Qt::QueuedConnection);
@@ -126,11 +158,10 @@ void TmdCustomMailSlot::ScheduleDelivery() {
 
 void TmdCustomMailSlot::DeliverNext() {
     scheduled_ = false;
-    if (delivering_ || holding_ || !active_ || waiting_.empty())
+    if (delivering_ || holding_ || !active_ || turn_.empty())
         return;
     delivering_ = true;
     QPointer<TmdCustomMailSlot> alive(this); // a handler may destroy its endpoint
-    current_ = waiting_.front().origin;
     try {
         const QByteArray datagram = ReadNext();
         DoMessageAvail(datagram);

@@ -5,10 +5,17 @@
 // further datagram of that endpoint is delivered; datagrams of other endpoints
 // are. TmdCustomSecureMail adds the frame check (datagramframe.h) and drops an
 // exact repeat of the last datagram it accepted.
+//
+// Waiting datagrams queue per source address and are taken from the sources
+// in turn, each source's in arrival order: a host that floods the endpoint
+// delays another host's datagram by at most one of its own. Beyond MaxWaiting
+// the oldest datagram of the longest queue goes.
 #include "common/errors.h"
 #include "transport/datagramnetwork.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <deque>
@@ -37,7 +44,8 @@ class TmdCustomMailSlot : public QObject, protected DatagramSink {
 public:
     using NotifyEvent = std::function<void(TmdCustomMailSlot* sender)>;
     using TmsMessageAvail = std::function<void(TmdCustomMailSlot* sender, const QByteArray& msg)>;
-    // Datagrams waiting beyond this are dropped, the oldest first.
+    // Datagrams waiting beyond this are dropped, the oldest of the source
+    // with the most waiting first.
     static constexpr size_t MaxWaiting = 1024;
 
     explicit TmdCustomMailSlot(DatagramNetwork& network, QObject* parent = nullptr);
@@ -55,10 +63,10 @@ public:
     quint32 MaxSize() const { return maxSize_; }
     void SetMaxSize(quint32 maxSize);
 
-    // The next waiting datagram, whole.
+    // The next waiting datagram, whole: the next source's oldest.
     QByteArray ReadNext();
     // Datagrams waiting to be handed over.
-    size_t Waiting() const { return waiting_.size(); }
+    size_t Waiting() const { return waitingCount_; }
     // Where the datagram being handed over came from (in OnMessageAvail);
     // empty otherwise.
     const DatagramOrigin& CurrentOrigin() const { return current_; }
@@ -89,11 +97,18 @@ private:
     QString slot_;
     QByteArray attachedSlot_;
     bool slotSet_ = false;
+    void ClearWaiting();
+    void DropFromLongest();
+
     struct Arrived {
         QByteArray frame;
         DatagramOrigin origin;
     };
-    std::deque<Arrived> waiting_;
+    // Per source address; turn_ holds every source with a datagram waiting,
+    // the next one to be served first.
+    QHash<QHostAddress, std::deque<Arrived>> waiting_;
+    std::deque<QHostAddress> turn_;
+    size_t waitingCount_ = 0;
     DatagramOrigin current_;
     bool delivering_ = false;
     bool holding_ = false;

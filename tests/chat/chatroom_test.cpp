@@ -4,6 +4,7 @@
 #include "chat/chatroom.h"
 #include "chat/privatechat.h"
 #include "common/fieldsplit.h"
+#include "common/timedwait.h"
 #include "support/testcontext.h"
 #include "transport/datagramnetwork.h"
 
@@ -293,4 +294,57 @@ TEST_F(ChatRoomTest, WhatTheNetworkSendsIsBounded) {
     EXPECT_EQ(M(0).lines[0].size(), ChatBounds::MaxNameLength + 2 + ChatBounds::MaxLineLength);
     // A list request naming "*" is not answered to everybody.
     room.Slot1MessageAvail(ChatGetUsersListDatagram("X", "*"));
+}
+
+TEST_F(ChatRoomTest, NamesThatAreNoOneComputerAreNeverKeptAsTargets) {
+    Make(1);
+    Open(0, {"HOST1@HOST1"});
+    ChatRoom& room = *M(0).room;
+    struct Case {
+        QString computer;
+        bool listed;
+    };
+    const Case cases[] = {
+        {"PC7", true},  {"", true}, // an empty computer reaches nobody
+        {"*", false},   {".", false},    {"255.255.255.255", false}, {"10.0.0.255", false},
+        {"PC*", false}, {"a..b", false}, {QString(64, 'x'), false}, // no host name has such a label
+    };
+    QStringList expected = {"HOST1@HOST1"};
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const QString nick = QStringLiteral("N%1").arg(i);
+        room.Slot1MessageAvail(ChatUserConnectedDatagram(nick, cases[i].computer));
+        if (cases[i].listed)
+            expected << nick + "@" + cases[i].computer;
+    }
+    EXPECT_EQ(M(0).List(), expected);
+    // Nor as a private peer, and only a slot a copy draws opens a chat.
+    for (const auto& [computer, slot] : {std::pair{"*", "1234"},
+                                         {"10.0.0.255", "1234"},
+                                         {"PC7", "CHATSLOT3"},
+                                         {"PC7", "0123"},
+                                         {"PC7", "2000000"},
+                                         {"PC7", "77"}})
+        room.Slot1MessageAvail(ChatRequestToPrivateDatagram("X", computer, slot));
+    EXPECT_TRUE(M(0).privates.empty()); // opens once the handling is over
+    ASSERT_TRUE(WaitUntil([&] { return !M(0).privates.empty(); }));
+    PumpMessagesFor(20);
+    ASSERT_EQ(M(0).privates.size(), 1u);
+    EXPECT_EQ(M(0).Private(0)->PeerComputer(), "PC7");
+    EXPECT_EQ(M(0).Private(0)->Slot1().Slot(), "77");
+}
+
+TEST_F(ChatRoomTest, MembersWhoseComputerPresenceNoLongerSeesLeave) {
+    Make(3);
+    Open(0, {"HOST1@HOST1"});
+    Open(1, {"HOST2@HOST2", "HOST1@HOST1"});
+    Open(2, {"HOST3@HOST3", "HOST1@HOST1", "HOST2@HOST2"});
+    ChatRoom& room = *M(0).room;
+    room.Slot1MessageAvail(ChatUserConnectedDatagram("ALIEN", "")); // reaches nobody
+    M(0).lines.clear();
+    room.ComputerGone("host3"); // killed without goodbye: the sweep missed it
+    room.ComputerGone("HOST1"); // the own entry never goes
+    room.ComputerGone("HOST9");
+    room.ComputerGone("");
+    EXPECT_EQ(M(0).List(), QStringList({"HOST1@HOST1", "HOST2@HOST2", "ALIEN@"}));
+    EXPECT_EQ(M(0).lines, QStringList({"-USER \"HOST3\" HAS LEFT THE CHAT."}));
 }

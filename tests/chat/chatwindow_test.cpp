@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "chat/chatform.h"
 #include "chat/privatechatform.h"
+#include "common/timedwait.h"
 #include "settings/optionspage.h"
 #include "support/filelimits.h"
 #include "support/testcontext.h"
@@ -275,13 +276,17 @@ TEST_F(ChatWindowTest, FloodsOfLinesAndRequestsStayBounded) {
               Chat(0).Memo1->verticalScrollBar()->maximum());
 
     // Requests for private chats open windows up to a bound, each on its slot.
+    // They open once the datagram's handling is over.
     for (int i = 0; i < ChatBounds::MaxPrivateChats + 5; ++i)
         room.Slot1MessageAvail(
             ChatRequestToPrivateDatagram("X", "NOWHERE", QString::number(1000 + i)));
+    EXPECT_TRUE(Chat(0).PrivateChats().isEmpty());
+    PumpMessagesFor(0);
     EXPECT_EQ(Chat(0).PrivateChats().size(), ChatBounds::MaxPrivateChats);
     // A request naming a slot that is taken opens a window that cannot send.
     Chat(0).PrivateChats().first()->close();
     room.Slot1MessageAvail(ChatRequestToPrivateDatagram("X", "NOWHERE", "1001"));
+    PumpMessagesFor(0);
     TPrivateChatForm* deaf = Chat(0).PrivateChats().last();
     EXPECT_EQ(deaf->SlotName(), "1001");
     EXPECT_FALSE(deaf->Chat().IsOpen());
@@ -305,4 +310,28 @@ TEST_F(ChatWindowTest, ARoomThatCannotListenShowsTheErrorAndAnnouncesNothing) {
     ASSERT_TRUE(Shows(Chat(1).Memo1, "HOST2> marker"));
     EXPECT_EQ(Members(1), QStringList({"HOST2"}));
     EXPECT_FALSE(Lines(Chat(1).Memo1).contains("USER \"HOST1\" HAS LEFT THE CHAT."));
+}
+
+// All private chats together hold a bounded amount of text: a flooded one
+// gives up its oldest lines, the quiet one keeps its own.
+TEST_F(ChatWindowTest, PrivateChatsShareOneBoundOfText) {
+    Make(1);
+    forms[0]->ChatBtn->click();
+    TPrivateChatForm* quiet = Chat(0).OpenPrivateChat({"FAR", "ANNA", "1001", false});
+    TPrivateChatForm* flooded = Chat(0).OpenPrivateChat({"FAR", "BORIS", "1002", false});
+    ASSERT_TRUE(quiet && flooded);
+    quiet->Chat().Slot1MessageAvail(ChatUserMessageSentDatagram("ANNA", "kept"));
+    const QString line(ChatBounds::MaxLineLength, 'w');
+    const int lines = ChatTextBudget::MaxCharacters / ChatBounds::MaxLineLength + 20;
+    for (int i = 0; i < lines; ++i)
+        flooded->Chat().Slot1MessageAvail(
+            ChatUserMessageSentDatagram("BORIS", QString::number(i) + line));
+    const int total =
+        quiet->Memo1->document()->characterCount() + flooded->Memo1->document()->characterCount();
+    EXPECT_LE(total, ChatTextBudget::MaxCharacters);
+    EXPECT_GT(total, ChatTextBudget::MaxCharacters - 2 * ChatBounds::MaxLineLength);
+    EXPECT_EQ(quiet->Memo1->document()->firstBlock().text(), "ANNA> kept");
+    EXPECT_FALSE(flooded->Memo1->document()->firstBlock().text().startsWith("BORIS> 0w"));
+    EXPECT_TRUE(flooded->Memo1->document()->lastBlock().text().startsWith(
+        QStringLiteral("BORIS> %1w").arg(lines - 1)));
 }

@@ -19,6 +19,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bed  # noqa: E402
 import chatscenario  # noqa: E402
+import floodscenario  # noqa: E402
 import receivescenario  # noqa: E402
 import settingsscenario  # noqa: E402
 
@@ -473,6 +474,13 @@ def scenario_chat(b, tools):
 scenario_chat.__doc__ = chatscenario.scenario_chat.__doc__
 
 
+def scenario_chat_flood(b, tools):
+    floodscenario.scenario_chat_flood(b, tools, sys.modules[__name__])
+
+
+scenario_chat_flood.__doc__ = floodscenario.scenario_chat_flood.__doc__
+
+
 def scenario_stored_auto_answer(b, tools):
     settingsscenario.scenario_stored_auto_answer(b, tools, sys.modules[__name__])
 
@@ -481,6 +489,13 @@ def scenario_held_slots(b, tools):
     """Idle connections held by one host while another sends: every exit 0
     of corvane-send is a filed record, every unfiled one a non-zero exit."""
     receivescenario.scenario_held_slots(b, tools, sys.modules[__name__])
+
+
+def scenario_port_abuse(b, tools):
+    receivescenario.scenario_port_abuse(b, tools, sys.modules[__name__])
+
+
+scenario_port_abuse.__doc__ = receivescenario.scenario_port_abuse.__doc__
 
 
 def scenario_help_without_display(b, tools):
@@ -512,7 +527,9 @@ SCENARIOS = {
     "send": (3, scenario_send),
     "help_without_display": (1, scenario_help_without_display),
     "chat": (3, scenario_chat),
+    "chat_flood": (3, scenario_chat_flood),
     "held_slots": (3, scenario_held_slots),
+    "port_abuse": (3, scenario_port_abuse),
     "stored_auto_answer": (2, scenario_stored_auto_answer),
 }
 
@@ -545,7 +562,7 @@ def main():
     for name, path in (("--corvane", args.corvane), ("--peer", args.peer)):
         if not path or not os.access(path, os.X_OK):
             ap.error("%s must name the built program (%r)" % (name, path))
-    if ("send" in args.scenario or "held_slots" in args.scenario) and (not args.send or not os.access(args.send, os.X_OK)):
+    if any(n in args.scenario for n in ("send", "held_slots", "port_abuse")) and (not args.send or not os.access(args.send, os.X_OK)):
         ap.error("--send must name the built corvane-send")
     tools = Tools(os.path.abspath(args.corvane), os.path.abspath(args.peer),
                   os.path.abspath(args.send) if args.send else None)

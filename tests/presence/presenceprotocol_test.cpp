@@ -16,6 +16,7 @@ namespace {
 struct Sent {
     QString target;
     QByteArray text;
+    QHostAddress to; // answers: the request's source
 };
 
 class FakeRecipient : public RecipientHolder {
@@ -41,6 +42,10 @@ protected:
         context.computerNameSource = [] { return QStringLiteral("SELF"); };
         context.timings.openWaitMs = 0;
         protocol.SetRecipientHolder(&recipient);
+        protocol.SetAnswerSender(
+            [this](const QString& named, const QHostAddress& source, const QByteArray& text) {
+                sent.push_back({named, text, source});
+            });
     }
 
     void Receive(const QByteArrayList& fields) { protocol.IcqSlotMessageAvail(JoinFields(fields)); }
@@ -64,18 +69,19 @@ protected:
 } // namespace
 
 TEST_F(ProtocolTest, AnswersTheRequesterWithStateAndAliasOfNow) {
-    Receive({"WHO_IS_HERE", "HOST7"});
+    // Whether the requester is the source is the answer sender's to decide
+    // (sourceanswer.h): the protocol hands it the name and the source.
+    const QHostAddress from("127.0.0.7");
+    protocol.IcqSlotMessageAvail(JoinFields({"WHO_IS_HERE", "HOST7"}), "HOST7", from);
     alias = QStringLiteral("Мой");
     online = false;
     Receive({"WHO_IS_HERE", "HOST8"});
-    Receive({"WHO_IS_HERE"});      // no requester: a write that reaches nobody
-    Receive({"WHO_IS_HERE", "*"}); // everybody as requester: no broadcast storm
-    ASSERT_EQ(sent.size(), 3u);
+    ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].target, "HOST7");
+    EXPECT_EQ(sent[0].to, from);
     EXPECT_EQ(sent[0].text, JoinFields({"I_AM_HERE", "SELF", "TRUE", "Me"}));
     EXPECT_EQ(sent[1].target, "HOST8");
     EXPECT_EQ(sent[1].text, JoinFields({"I_AM_HERE", "SELF", "FALSE", "\xCC\xEE\xE9"}));
-    EXPECT_EQ(sent[2].target, "");
 }
 
 TEST_F(ProtocolTest, RequestsBroadcastAndTheToggleAnnouncesToEverybody) {
@@ -292,4 +298,28 @@ TEST_F(ProtocolTest, OnlyASendersOwnPresenceMovesItsAddress) {
         EXPECT_EQ(context.resolver.Learned(QStringLiteral("BETA")), c.moves ? elsewhere : home)
             << c.what;
     }
+}
+
+// Presence tells when it no longer sees a computer: its last node went with
+// a departure or a sweep (the chat room lets its members go then).
+TEST_F(ProtocolTest, AComputerIsGoneWhenItsLastNodeGoes) {
+    QStringList gone;
+    QObject::connect(&protocol, &PresenceProtocol::ComputerGone,
+                     [&](const QString& computer) { gone << computer; });
+    Announce("HOST1", "Ann");
+    Announce("HOST1", "Ann2"); // a new alias: a second node of the same computer
+    Announce("HOST2", "Bob");
+    Announce("HOST3", "Cid");
+    Receive({"OFFLINE_NOTIFY", "HOST1", "Ann"});
+    EXPECT_EQ(gone, QStringList());
+    protocol.WhoIsHereEvent();
+    Announce("HOST2", "Bob");
+    protocol.PresenceSweep(); // HOST1 and HOST3 did not answer
+    EXPECT_EQ(gone, QStringList({"HOST1", "HOST3"}));
+    Receive({"OFFLINE_NOTIFY", "HOST2", "Bob"});
+    EXPECT_EQ(gone, QStringList({"HOST1", "HOST3", "HOST2"}));
+    // A rebuild is no departure.
+    Announce("HOST4", "Dan");
+    protocol.RebuildTree();
+    EXPECT_EQ(gone.size(), 3);
 }

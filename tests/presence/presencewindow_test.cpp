@@ -504,8 +504,10 @@ TEST_F(PresenceWindowTest, RequesterNotHeardFromIsLookedUpWithoutStoppingTheWind
         asked.append(name);
         answers.push_back(std::move(found));
     });
+    // Each request comes from the far computer's address.
     auto request = [&](const QByteArray& requester) {
-        Protocol(0).IcqSlotMessageAvail(JoinFields({"WHO_IS_HERE", requester}));
+        Protocol(0).IcqSlotMessageAvail(JoinFields({"WHO_IS_HERE", requester}), {},
+                                        test::LoopbackAddress(98));
     };
     request("FAR-AWAY");
     request(QByteArray(64, 'x'));              // no host name has such a label

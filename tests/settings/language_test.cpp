@@ -7,6 +7,7 @@
 #include "chat/chattexts.h"
 #include "chat/privatechatform.h"
 #include "common/ansicodec.h"
+#include "common/timedwait.h"
 #include "messaging/messagingcontroller.h"
 #include "messaging/popupform.h"
 #include "messaging/storepage.h"
@@ -233,6 +234,7 @@ TEST(ChatLanguage, TheRoomFollowsAtItsNextOpeningAPrivateChatAtItsCreation) {
     auto privateChat = [&](const QString& nick) {
         room.Room().Slot1MessageAvail(ChatRequestToPrivateDatagram(
             nick, QStringLiteral("FAR"), QString::number(4711 + nick.size())));
+        PumpMessagesFor(0); // it opens once the datagram's handling is over
         return room.PrivateChats().isEmpty() ? nullptr : room.PrivateChats().last();
     };
     EXPECT_EQ(ExpectTable(&room, ChatFormCaptions(), Language::English), QStringList());

@@ -314,6 +314,45 @@ TEST(Endpoint, AFloodIsBoundedAndKeepsTheNewest) {
         ASSERT_LT(a.received[i - 1].toInt(), a.received[i].toInt());
 }
 
+// Datagrams wait per source and are taken from the sources in turn: a host
+// that floods the endpoint delays another host's datagrams by one of its own
+// each, and the bound drops the flooder's oldest, not the other's.
+TEST(Endpoint, AFloodingSourceCannotPushOutAnotherSourcesDatagrams) {
+    struct Exposed : TmdSecureMail {
+        using TmdSecureMail::FrameArrived;
+        using TmdSecureMail::TmdSecureMail;
+    };
+    Net net(1);
+    Exposed slot(net[0]);
+    slot.SetSlot(QStringLiteral("CORVANE3"));
+    QByteArrayList received;
+    slot.OnMessageAvail = [&](TmdCustomMailSlot*, const QByteArray& m) { received.append(m); };
+    slot.Open();
+    const DatagramOrigin flooder{"FLOOD", QHostAddress("10.0.0.1")};
+    const DatagramOrigin honest{"HONEST", QHostAddress("10.0.0.2")};
+    QByteArrayList lines;
+    const int flood = 3 * int(TmdCustomMailSlot::MaxWaiting);
+    for (int i = 0; i < flood; ++i) {
+        slot.FrameArrived(FrameDatagram("f" + QByteArray::number(i), quint32(i)), flooder);
+        if (i % 300 == 299) {
+            lines.append("line " + QByteArray::number(i));
+            slot.FrameArrived(FrameDatagram(lines.last(), 0), honest);
+        }
+    }
+    EXPECT_EQ(slot.Waiting(), TmdCustomMailSlot::MaxWaiting);
+    ASSERT_TRUE(WaitUntil([&] { return slot.Waiting() == 0; }, 10000));
+    QByteArrayList got;
+    qsizetype lastLine = -1;
+    for (qsizetype i = 0; i < received.size(); ++i)
+        if (received[i].startsWith("line")) {
+            got.append(received[i]);
+            lastLine = i;
+        }
+    EXPECT_EQ(got, lines);
+    EXPECT_LT(lastLine, 2 * lines.size()); // every other one until they are through
+    EXPECT_EQ(received.last(), "f" + QByteArray::number(flood - 1)); // the newest are kept
+}
+
 TEST(Endpoint, AHandlerMayDestroyItsEndpoint) {
     Net net(1);
     auto* a = new Listener(net[0], QStringLiteral("CORVANE3"));
