@@ -11,6 +11,7 @@ packages=(
   iproute2 procps util-linux python3
   xvfb xdotool
   sox
+  fonts-liberation qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

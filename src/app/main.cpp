@@ -5,11 +5,13 @@
 #include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/nodisplayguard.h"
+#include "app/qtowntexts.h"
 #include "app/sessionsignals.h"
 #include "app/singleinstance.h"
 #include "app/systemcontext.h"
 #include "app/trayicon.h"
 #include "app/widgetdialogservice.h"
+#include "settings/languageswitch.h"
 #include "settings/settingskey.h"
 
 #include <QApplication>
@@ -56,6 +58,10 @@ int main(int argc, char** argv) {
                            DialogService::Icon::Stop, DialogService::Ok);
         return 1;
     }
+    dialogs.mainWindow = mainForm.get();
+    dialogs.language = [form = mainForm.get()] { return form->Language.Current(); };
+    QtOwnTexts qtTexts;
+    QObject::connect(mainForm->Languages, &LanguageSwitch::Switched, &qtTexts, &QtOwnTexts::Use);
     QObject::connect(mainForm.get(), &TMainForm::Closed, app.get(), &QApplication::quit);
     QObject::connect(&instance, &SingleInstance::RestoreRequested, mainForm.get(),
                      &TMainForm::RestoreApplication);

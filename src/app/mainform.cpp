@@ -496,7 +496,7 @@ bool TMainForm::FormCloseQuery() {
     if (!sessionEnding_ && Options->CheckBox1->isChecked()) {
         asking_ = true;
         const auto answer = context_.dialogs->MessageBox(
-            QStringLiteral("Are you sure to quit?"), ApplicationTitle,
+            TextIn(Language.Current(), ProgramText::ExitQuestion), ApplicationTitle,
             DialogService::Icon::Question,
             DialogService::Yes | DialogService::No | DialogService::Cancel);
         asking_ = false;
