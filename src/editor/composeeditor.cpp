@@ -64,7 +64,7 @@ ComposeEditor::ComposeEditor(QWidget* page, HostContext& context, qint64 maxFile
     Memo1 = new ComposeTextEdit(page);
     Memo1->setAccessibleName(QStringLiteral("Message content"));
     // A bulleted paragraph hangs its marker in one indent step: 10 points.
-    Memo1->document()->setIndentWidth(ActiveTextFormat::BulletIndentUnits);
+    Memo1->document()->setIndentWidth(IndentStepUnits);
     Undo = new UndoLimit(Memo1->document(), this);
     BuildActions();
     ConnectToolbar();

@@ -5,6 +5,7 @@
 #include "editor/composetextedit.h"
 #include "editor/editorformat.h"
 #include "editor/editortoolbar.h"
+#include "editor/rtfreader.h"
 #include "editor/rtfwriter.h"
 #include "editor/undolimit.h"
 #include "support/testcontext.h"
@@ -247,6 +248,14 @@ TEST(ComposeEditor, FormatRulesAsAPersonMeetsThem) {
                  EXPECT_NEAR(hang * 72.0 / 96.0, 10.0, 0.01); // points
                  const QByteArray rtf = RtfWriter().Write(*p.Memo().document());
                  EXPECT_TRUE(rtf.contains("\\fi-200\\li200")) << rtf.constData();
+                 // and a receiver shows it so
+                 QTextDocument received;
+                 ASSERT_TRUE(RtfReader().Read(rtf, &received));
+                 const QTextList* list = received.firstBlock().textList();
+                 ASSERT_NE(list, nullptr);
+                 EXPECT_NEAR(list->format().indent() * received.indentWidth() +
+                                 received.firstBlock().blockFormat().leftMargin(),
+                             hang, 0.01);
              }
          }},
         {"the default font is listed and sent as Times New Roman",
