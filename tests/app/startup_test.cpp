@@ -3,6 +3,7 @@
 // what a start into the tray restores.
 #include "app/commandline.h"
 #include "app/mainform.h"
+#include "app/systemcontext.h"
 #include "settings/optionspage.h"
 #include "settings/settingskey.h"
 #include "support/testcontext.h"
@@ -127,4 +128,11 @@ TEST(StartupOptions, ATrayStartIsOnTheNetworkAtOnceAndItsFirstShowingRestoresNot
     EXPECT_EQ(form.Language.Current(), Language::English);
     EXPECT_EQ(form.Alias(), QStringLiteral("Boris"));
     EXPECT_TRUE(c.dialogs.shown.empty());
+}
+
+TEST(StartupOptions, TheBuiltProgramFindsItsSounds) {
+    HostContext context;
+    FillSystemContext(context, QStringLiteral(CORVANE_EXECUTABLE));
+    for (const char* sound : {"Message.Wav", "ChatBeep.Wav"})
+        EXPECT_TRUE(QFile::exists(context.dataDir + QStringLiteral("/sounds/") + sound)) << sound;
 }
