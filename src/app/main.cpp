@@ -38,8 +38,10 @@ int main(int argc, char** argv) {
 
     SingleInstance instance(context.instanceName, SingleInstance::DefaultDirectory());
     if (!instance.TryBecomeFirst()) {
-        // Ends silently when the first copy has no main window yet.
-        instance.AskFirstToRestore();
+        // Ends silently when the first copy has no main window yet. A second
+        // start into the tray (a login while a copy runs) leaves it there.
+        if (!options.tray)
+            instance.AskFirstToRestore();
         return 0;
     }
 
