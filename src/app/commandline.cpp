@@ -15,7 +15,8 @@ constexpr const char* Usage =
     "\n"
     "      --tray     start in the tray with the settings restored and the\n"
     "                 computer visible to colleagues at once, without showing\n"
-    "                 the window (for a start at login)\n"
+    "                 the window (for a start at login; a copy that runs\n"
+    "                 already stays in the tray)\n"
     "  -h, --help     print this text and end\n"
     "      --version  print the version and end\n";
 
