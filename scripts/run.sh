@@ -10,4 +10,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target corvane -j"$(nproc)"
 mkdir -p "$HOME/.local/share/corvane"
 cd "$HOME/.local/share/corvane"
-exec "$root/build/src/app/corvane"
+# The program says on this terminal where it went (the tray, or the taskbar
+# on a desktop without one). Arguments are passed on (--tray, --help).
+echo "run.sh: starting $root/build/src/app/corvane in $HOME/.local/share/corvane"
+exec "$root/build/src/app/corvane" "$@"

@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool
   sox
   dpkg-dev file lintian desktop-file-utils appstream
+  fonts-liberation qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

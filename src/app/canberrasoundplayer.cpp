@@ -24,13 +24,15 @@ CanberraSoundPlayer::CanberraSoundPlayer(QStringList searchDirs)
         ca_context_change_props(context_, CA_PROP_APPLICATION_NAME, "Corvane", nullptr);
 }
 
-void CanberraSoundPlayer::Failed(int error) {
+void CanberraSoundPlayer::Failed(int error, const QString& what) {
     if (told_ || error == CA_SUCCESS)
         return;
     told_ = true;
+    // Says what could not play, so that a sound device that is missing is
+    // not taken for a file that is missing.
     if (report)
-        report(QStringLiteral("corvane: sounds cannot play (%1); this is not said again")
-                   .arg(QString::fromUtf8(ca_strerror(error))));
+        report(QStringLiteral("corvane: sounds cannot play (%1: %2); this is not said again")
+                   .arg(what, QString::fromUtf8(ca_strerror(error))));
 }
 
 CanberraSoundPlayer::~CanberraSoundPlayer() {
@@ -55,16 +57,18 @@ QString CanberraSoundPlayer::FindSoundFile(const QString& fileName) const {
 
 void CanberraSoundPlayer::PlayEventSound(const QString& fileName, const QString& themeId) {
     if (!context_) {
-        Failed(createError_);
+        Failed(createError_, QStringLiteral("the sound system"));
         return;
     }
     const QString path = FindSoundFile(fileName);
     if (!path.isEmpty())
         Failed(ca_context_play(context_, 0, CA_PROP_MEDIA_FILENAME,
-                               QFile::encodeName(path).constData(), nullptr));
+                               QFile::encodeName(path).constData(), nullptr),
+               path);
     else
         Failed(
-            ca_context_play(context_, 0, CA_PROP_EVENT_ID, themeId.toUtf8().constData(), nullptr));
+            ca_context_play(context_, 0, CA_PROP_EVENT_ID, themeId.toUtf8().constData(), nullptr),
+            QStringLiteral("the desktop's sound \"%1\"").arg(themeId));
 }
 
 void CanberraSoundPlayer::Beep() { QApplication::beep(); }

@@ -27,7 +27,7 @@ public:
 
 private:
     QStringList searchDirs_;
-    void Failed(int error);
+    void Failed(int error, const QString& what);
 
     ca_context* context_ = nullptr;
     int createError_ = 0;

@@ -2,6 +2,7 @@
 
 #include "addressbook/groupspage.h"
 #include "app/pagecontrol.h"
+#include "app/trayicon.h"
 #include "chat/chatform.h"
 #include "common/dialogservice.h"
 #include "common/timedwait.h"
@@ -16,6 +17,7 @@
 #include "settings/aboutbox.h"
 #include "settings/languageswitch.h"
 #include "settings/optionspage.h"
+#include "settings/programtexts.h"
 #include "settings/settingsfile.h"
 #include "settings/widgetformstorage.h"
 #include "transport/datagramnetwork.h"
@@ -30,7 +32,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,7 +47,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <cstdio>
 
 namespace corvane {
 
@@ -98,17 +98,7 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     StartMessageListener();
     RxTimerEvent1 = new QTimer(this);
     RxTimerEvent1->setObjectName(QStringLiteral("RxTimerEvent1"));
-    TrayIcon1 = new QSystemTrayIcon(ImageList::ApplicationIcon(), this);
-    TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
-    TrayIcon1->setToolTip(TrayTip.left(63));
-    connect(TrayIcon1, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason r) {
-                if (r == QSystemTrayIcon::DoubleClick)
-                    RestoreApplication();
-            });
-    // Shown whether or not a tray exists now: Qt docks the icon when a tray
-    // appears and again after the tray restarts, so nothing polls for it.
-    TrayIcon1->show();
+    TrayIcon1 = MakeTrayIcon(this, TrayTip, [this] { RestoreApplication(); });
     IcqSlot = new TmdSecureMail(Datagrams(), this);
     IcqSlot->setObjectName(QStringLiteral("IcqSlot"));
     IcqSlot->SetSlot(PresenceSlotName);
@@ -438,7 +428,8 @@ void TMainForm::HideToTray() {
 void TMainForm::RestoreApplication() {
     const bool first = !everShown_;
     everShown_ = true;
-    if (first)
+    const bool restore = !FormStorage1->Store().Restored(); // a tray start restored already
+    if (restore)
         FormStorage1->Store().RestoreStoredValues(); // placed and set before it appears
     if (first && restoredShowState_ == ShowState::Maximized)
         showMaximized();
@@ -446,8 +437,15 @@ void TMainForm::RestoreApplication() {
         showNormal();
     raise();
     activateWindow();
-    if (first)
+    if (restore)
         FinishFirstShowing();
+}
+
+void TMainForm::RestoreSettingsOnce() {
+    if (FormStorage1->Store().Restored())
+        return;
+    FormStorage1->Store().RestoreStoredValues();
+    FinishFirstShowing();
 }
 
 FormStorage& TMainForm::ChatStorage(QWidget* window) {
@@ -510,7 +508,7 @@ bool TMainForm::FormCloseQuery() {
     if (!sessionEnding_ && Options->CheckBox1->isChecked()) {
         asking_ = true;
         const auto answer = context_.dialogs->MessageBox(
-            QStringLiteral("Are you sure to quit?"), ApplicationTitle,
+            TextIn(Language.Current(), ProgramText::ExitQuestion), ApplicationTitle,
             DialogService::Icon::Question,
             DialogService::Yes | DialogService::No | DialogService::Cancel);
         asking_ = false;
@@ -605,10 +603,7 @@ void TMainForm::changeEvent(QEvent* event) {
     } else if (!isMinimized() && isVisible() && appActivated_ && !everShown_) {
         // Restored from the taskbar (no tray): the first showing.
         everShown_ = true;
-        QTimer::singleShot(0, this, [this] {
-            FormStorage1->Store().RestoreStoredValues();
-            FinishFirstShowing();
-        });
+        QTimer::singleShot(0, this, &TMainForm::RestoreSettingsOnce);
     }
 }
 

@@ -163,6 +163,11 @@ public:
     // Tray double click, or a second start: bring the window up; the first
     // time, this is its first showing and runs the restore steps.
     void RestoreApplication();
+    // The restore steps of the first showing, unless they ran already; the
+    // window is not shown (a start with --tray runs them at once, so the
+    // computer is on the network from the start; its first showing later
+    // only shows the window).
+    void RestoreSettingsOnce();
     // The restore steps of the first showing, run by FormStorage1 after it
     // has read the stored values; an error ends them at their step.
     void FormStorage1RestorePlacement();

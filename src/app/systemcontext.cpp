@@ -22,11 +22,14 @@ void FillSystemContext(HostContext& context, const QString& executablePath) {
     context.systemAutostartDirs.clear();
     for (const QString& dir : configDirs)
         context.systemAutostartDirs.append(dir + QStringLiteral("/autostart"));
-    // Installed sounds, or those beside a build tree's executable.
+    // The installed data, or that of an installation moved elsewhere, or a
+    // build tree's, which keeps the sounds beside the program.
     const QString installed = QStringLiteral(CORVANE_DATADIR);
-    const QString relative =
-        QFileInfo(executablePath).absolutePath() + QStringLiteral("/../share/corvane");
-    context.dataDir = QFileInfo::exists(installed) ? installed : QDir::cleanPath(relative);
+    const QString programDir = QFileInfo(executablePath).absolutePath();
+    const QString relative = QDir::cleanPath(programDir + QStringLiteral("/../share/corvane"));
+    context.dataDir = QFileInfo::exists(installed)  ? installed
+                      : QFileInfo::exists(relative) ? relative
+                                                    : programDir;
 }
 
 } // namespace corvane

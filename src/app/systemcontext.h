@@ -5,7 +5,7 @@ namespace corvane {
 
 // Fills a context from this computer: its name, all IPv4 addresses, the
 // user's config folder (named after the executable), the working folder, the
-// installed data folder.
+// data folder (sounds).
 void FillSystemContext(HostContext& context, const QString& executablePath);
 
 } // namespace corvane

@@ -1,5 +1,7 @@
 #include "app/widgetdialogservice.h"
 
+#include "settings/programtexts.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -25,7 +27,11 @@ DialogService::Button WidgetDialogService::MessageBox(const QString& text, const
         std::fprintf(stderr, "corvane: [%s] %s\n", qPrintable(title), qPrintable(text));
         return (buttons & ~Ok) ? Cancel : Ok;
     }
-    const std::unique_ptr<QMessageBox> box = BuildMessageBox(text, title, icon, buttons);
+    QWidget* over = mainWindow && mainWindow->isVisible() && !mainWindow->isMinimized()
+                        ? mainWindow.data()
+                        : nullptr;
+    const std::unique_ptr<QMessageBox> box = BuildMessageBox(
+        text, title, icon, buttons, over, language ? language() : Language::English);
     switch (box->exec()) {
     case QMessageBox::Ok:
         return Ok;
@@ -42,8 +48,9 @@ DialogService::Button WidgetDialogService::MessageBox(const QString& text, const
 
 std::unique_ptr<QMessageBox> WidgetDialogService::BuildMessageBox(const QString& text,
                                                                   const QString& title, Icon icon,
-                                                                  Buttons buttons) {
-    auto box = std::make_unique<QMessageBox>();
+                                                                  Buttons buttons, QWidget* over,
+                                                                  Language spoken) {
+    auto box = std::make_unique<QMessageBox>(over);
     box->setWindowTitle(title);
     box->setWindowIcon(QApplication::windowIcon());
     box->setText(text);
@@ -51,27 +58,30 @@ std::unique_ptr<QMessageBox> WidgetDialogService::BuildMessageBox(const QString&
     static const struct {
         Icon icon;
         QMessageBox::Icon picture;
-        const char* spoken;
-    } kinds[] = {{Icon::None, QMessageBox::NoIcon, ""},
-                 {Icon::Information, QMessageBox::Information, "Information"},
-                 {Icon::Question, QMessageBox::Question, "Question"},
-                 {Icon::Warning, QMessageBox::Warning, "Warning"},
-                 {Icon::Stop, QMessageBox::Critical, "Error"}};
-    QString spoken;
+        ProgramText spoken;
+    } kinds[] = {{Icon::Information, QMessageBox::Information, ProgramText::BoxInformation},
+                 {Icon::Question, QMessageBox::Question, ProgramText::BoxQuestion},
+                 {Icon::Warning, QMessageBox::Warning, ProgramText::BoxWarning},
+                 {Icon::Stop, QMessageBox::Critical, ProgramText::BoxError}};
+    QString name;
     for (const auto& kind : kinds)
         if (kind.icon == icon) {
             box->setIcon(kind.picture);
-            spoken = QLatin1String(kind.spoken);
+            name = TextIn(spoken, kind.spoken);
         }
     if (auto* picture = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label")))
-        picture->setAccessibleName(spoken);
+        picture->setAccessibleName(name);
     if (auto* answers = box->findChild<QDialogButtonBox*>())
-        answers->setAccessibleName(QStringLiteral("Buttons"));
+        answers->setAccessibleName(TextIn(spoken, ProgramText::BoxButtons));
     QMessageBox::StandardButtons standard;
-    if (buttons & Ok) standard |= QMessageBox::Ok;
-    if (buttons & Yes) standard |= QMessageBox::Yes;
-    if (buttons & No) standard |= QMessageBox::No;
-    if (buttons & Cancel) standard |= QMessageBox::Cancel;
+    if (buttons & Ok)
+        standard |= QMessageBox::Ok;
+    if (buttons & Yes)
+        standard |= QMessageBox::Yes;
+    if (buttons & No)
+        standard |= QMessageBox::No;
+    if (buttons & Cancel)
+        standard |= QMessageBox::Cancel;
     box->setStandardButtons(standard ? standard : QMessageBox::Ok);
     box->setWindowFlag(Qt::WindowStaysOnTopHint);
     return box;

@@ -150,8 +150,8 @@ void TChatForm::BuildControls() {
     connect(ListView1, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
     });
-    Edit2->installEventFilter(this);
-    ListView1->installEventFilter(this);
+    for (QWidget* w : std::initializer_list<QWidget*>{Edit1, Edit2, ListView1, Memo1})
+        w->installEventFilter(this);
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, ListView1);
 }
@@ -208,22 +208,22 @@ void TChatForm::SetPanel3Width(int width) {
 
 void TChatForm::ShowChat() {
     const bool hidden = !isVisible();
+    if (hidden && RestoreFormSettings)
+        RestoreFormSettings(this); // placed before it appears, so it does not jump
     if (isMinimized())
         showNormal();
     else
         show();
     raise();
     activateWindow();
-    if (!hidden)
-        return;
-    if (RestoreFormSettings)
-        RestoreFormSettings(this);
-    FormShow();
+    if (hidden)
+        FormShow();
 }
 
 void TChatForm::FormShow() {
     const Language language = mainLanguage_.Current();
     DualLang1->SetLanguage(language);
+    ApplySpokenTexts(this, ChatFormSpokenTexts(), language);
     setWindowTitle(ChatTexts::ChatCaption(language));
     SetMemberCommands(false);
     try {
@@ -379,6 +379,11 @@ void TChatForm::OnTopMenuClick() {
 }
 
 bool TChatForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) == Exit1->shortcut()) {
+        // Ctrl+X is Exit in every field; Cut stays in the fields' context menus.
+        return true;
+    }
     if (watched == Edit2 &&
         (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         // Switching to another window moves no focus inside this one.

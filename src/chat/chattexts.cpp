@@ -82,6 +82,28 @@ const CaptionTable& PrivateChatFormCaptions() {
     return table;
 }
 
+const std::vector<SpokenRow>& ChatFormSpokenTexts() {
+    using K = SpokenRow::Kind;
+    static const std::vector<SpokenRow> rows{
+        {"Memo1", K::Name, {"Chat messages"}, {"Сообщения разговора"}},
+        {"ListView1", K::Name, {"List of active users"}, {"Список участников"}},
+        {"Edit1", K::Name, {"Enter message text here"}, {"Текст сообщения"}},
+        {"Button1", K::Name, {"Send"}, {"Послать"}},
+    };
+    return rows;
+}
+
+const std::vector<SpokenRow>& PrivateChatFormSpokenTexts() {
+    using K = SpokenRow::Kind;
+    static const std::vector<SpokenRow> rows{
+        {"ToolBar1", K::Name, {"Tools"}, {"Инструменты"}},
+        {"Memo1", K::Name, {"Private messages"}, {"Личные сообщения"}},
+        {"Edit1", K::Name, {"Enter message text here"}, {"Текст сообщения"}},
+        {"Button1", K::Name, {"Send"}, {"Послать"}},
+    };
+    return rows;
+}
+
 namespace ChatTexts {
 namespace {
 QString Quoted(Language language, const QString& nick, const char* english,

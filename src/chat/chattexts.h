@@ -5,6 +5,7 @@
 // takes its language when it is shown (the chat room) or created (a private
 // chat); texts already written keep theirs.
 #include "settings/duallang.h"
+#include "settings/programtexts.h"
 
 #include <QList>
 #include <QString>
@@ -16,6 +17,10 @@ namespace corvane {
 const CaptionTable& ChatFormCaptions();
 // TPrivateChatForm's table.
 const CaptionTable& PrivateChatFormCaptions();
+// What a screen reader speaks of the two windows' controls, which the tables
+// do not hold: it follows the language although the two hints stay English.
+const std::vector<SpokenRow>& ChatFormSpokenTexts();
+const std::vector<SpokenRow>& PrivateChatFormSpokenTexts();
 
 namespace ChatTexts {
 // The chat room's window caption.

@@ -73,6 +73,7 @@ TPrivateChatForm::TPrivateChatForm(HostContext& context, const PrivateChatStart&
     // FormCreate: the main window's language now.
     DualLang1 = AttachDualLang(this, PrivateChatFormCaptions());
     DualLang1->SetLanguage(language);
+    ApplySpokenTexts(this, PrivateChatFormSpokenTexts(), language);
     setWindowTitle(
         ChatTexts::PrivateChatCaption(captionLanguage, WireText(nickName()), start.peerNick));
 }

@@ -7,6 +7,7 @@
 #include <QTextDocument>
 #include <QTextList>
 #include <algorithm>
+#include <cmath>
 
 namespace corvane {
 namespace {
@@ -57,9 +58,10 @@ void ActiveTextFormat::ApplyDefaultToEmptyDocument(QTextCursor& cursor) {
         block.endEditBlock();
     } else if (!doc->isRedoAvailable()) {
         // Nothing to undo or redo: the format change is no undo step.
+        const bool undoOn = doc->isUndoRedoEnabled();
         doc->setUndoRedoEnabled(false);
         block.mergeBlockCharFormat(default_);
-        doc->setUndoRedoEnabled(true);
+        doc->setUndoRedoEnabled(undoOn);
     }
     cursor.setCharFormat(typing);
 }
@@ -120,10 +122,10 @@ void ActiveTextFormat::SetBullets(QTextCursor& cursor, bool on) {
         } else {
             QTextListFormat lf;
             lf.setStyle(QTextListFormat::ListDisc);
-            // The marker hangs in the list's indent: one indent step, and at
-            // least the bullet indent.
-            const double needed = BulletIndentPoints * 96.0 / 72.0;
-            lf.setIndent(std::max(1, int((needed + doc->indentWidth() - 1) / doc->indentWidth())));
+            // The marker hangs in the list's indent: whole indent steps, at
+            // least the bullet indent (one step in the compose editor).
+            const double steps = std::ceil(BulletIndentUnits / doc->indentWidth() - 1e-9);
+            lf.setIndent(std::max(1, int(steps)));
             list = at.createList(lf);
         }
     });

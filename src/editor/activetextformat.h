@@ -19,8 +19,11 @@ namespace corvane {
 
 class ActiveTextFormat {
 public:
-    // Hanging indent of a bulleted paragraph at least, in points.
+    // Hanging indent of a bulleted paragraph at least, in points, and in
+    // the units of a document's lengths (1/96 inch, which Qt scales to the
+    // screen's pixels per inch, as it does font points).
     static constexpr double BulletIndentPoints = 10.0;
+    static constexpr double BulletIndentUnits = BulletIndentPoints * 96.0 / 72.0;
 
     // The style of the format the commands change at this cursor.
     int Style(const QTextCursor& cursor) const;

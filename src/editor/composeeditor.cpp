@@ -9,21 +9,53 @@
 #include "editor/editortoolbar.h"
 #include "editor/undolimit.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFontComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
 #include <memory>
 
 namespace corvane {
+
+namespace {
+
+// A pick in the box's list, or Enter in its line, gives the focus to target.
+// Stepping through the items of a closed box with the arrow keys keeps the
+// focus in the box.
+void ReturnFocusAfterPick(QComboBox* box, QWidget* target) {
+    struct ListWatch : QObject {
+        using QObject::QObject;
+        bool justClosed = false;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Hide) {
+                justClosed = true; // the pick, if any, is announced right after
+                QTimer::singleShot(0, this, [this] { justClosed = false; });
+            }
+            return false;
+        }
+    };
+    auto* watch = new ListWatch(box);
+    box->view()->window()->installEventFilter(watch);
+    QObject::connect(box, &QComboBox::activated, target, [watch, target] {
+        if (watch->justClosed)
+            target->setFocus(Qt::OtherFocusReason);
+    });
+    if (box->lineEdit())
+        QObject::connect(box->lineEdit(), &QLineEdit::returnPressed, target,
+                         [target] { target->setFocus(Qt::OtherFocusReason); });
+}
+
+} // namespace
 
 ComposeEditor::ComposeEditor(QWidget* page, HostContext& context, qint64 maxFileBytes,
                              QObject* parent)
@@ -31,6 +63,8 @@ ComposeEditor::ComposeEditor(QWidget* page, HostContext& context, qint64 maxFile
     Panel8 = new EditorToolbar(page);
     Memo1 = new ComposeTextEdit(page);
     Memo1->setAccessibleName(QStringLiteral("Message content"));
+    // A bulleted paragraph hangs its marker in one indent step: 10 points.
+    Memo1->document()->setIndentWidth(IndentStepUnits);
     Undo = new UndoLimit(Memo1->document(), this);
     BuildActions();
     ConnectToolbar();
@@ -168,8 +202,12 @@ void ComposeEditor::ConnectToolbar() {
             [this] { RunHandler(context_, [this] { ComboBox1Change(); }); });
     connect(t->ColorComboBox1, &QComboBox::currentIndexChanged, this,
             &ComposeEditor::ColorComboBox1Change);
-    connect(t->FontComboBox1, &QFontComboBox::currentFontChanged, this,
+    connect(t->FontComboBox1, &FontNameBox::currentFontChanged, this,
             &ComposeEditor::FontComboBox1Change);
+    // After a pick the person goes on writing: the focus returns to the text.
+    for (QComboBox* box : {t->ComboBox1, static_cast<QComboBox*>(t->ColorComboBox1),
+                           static_cast<QComboBox*>(t->FontComboBox1)})
+        ReturnFocusAfterPick(box, Memo1);
     for (const auto& a : t->AlignButtons()) {
         QToolButton* button = a.button;
         connect(button, &QToolButton::clicked, this, [this, button] { LeftAlignClick(button); });
@@ -338,6 +376,12 @@ void ComposeEditor::UpdateEditActions(QWidget* focus) {
 
 void ComposeEditor::ApplyToolbarToEditor() {
     EditorToolbar* t = Panel8;
+    // On an editor with nothing to undo (at start) the format is no step to
+    // undo: Undo stays disabled.
+    QTextDocument* doc = Memo1->document();
+    const bool fresh = !doc->isUndoAvailable() && !doc->isRedoAvailable();
+    doc->setUndoRedoEnabled(!fresh);
+    const auto enableUndo = qScopeGuard([doc] { doc->setUndoRedoEnabled(true); });
     Edit([&](QTextCursor& c) {
         int style = Format.Style(c);
         for (auto [button, bit] :

@@ -1,6 +1,7 @@
 #include "editor/composetextedit.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace corvane {
 
@@ -28,6 +29,20 @@ void ComposeTextEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTextEdit::keyPressEvent(event);
+}
+
+} // namespace corvane
+
+namespace corvane {
+
+void ComposeTextEdit::mousePressEvent(QMouseEvent* event) {
+    const QTextCursor before = textCursor();
+    const QTextCharFormat typing = before.charFormat();
+    QTextEdit::mousePressEvent(event);
+    const QTextCursor after = textCursor();
+    if (event->button() == Qt::LeftButton && !before.hasSelection() && !after.hasSelection() &&
+        after.position() == before.position() && after.charFormat() != typing)
+        setCurrentCharFormat(typing);
 }
 
 } // namespace corvane

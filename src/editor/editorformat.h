@@ -36,6 +36,12 @@ constexpr int Center = 2;
 constexpr int Justify = 3;
 } // namespace Alignment
 
+// One indent step of a document: 10 points, in the units of a document's
+// lengths (1/96 inch, which Qt scales to the screen as it does font points).
+// A bullet hangs one step; a read document measures its indents in these
+// steps, so lists keep the indents their RTF gives.
+constexpr double IndentStepUnits = 10.0 * 96.0 / 72.0;
+
 // The sizes offered by the size box, in order.
 QStringList FontSizeItems();
 // The largest size a message carries (the RTF of a message holds half

@@ -2,13 +2,14 @@
 
 #include "editor/editorformat.h"
 
-#include <QFontComboBox>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <functional>
@@ -172,6 +173,42 @@ void ColorComboBox::SetColorValue(quint32 number) {
     setCurrentIndex(i);
 }
 
+FontNameBox::FontNameBox(QWidget* parent) : QComboBox(parent) {
+    QStringList families;
+    for (const QString& listed : QFontDatabase::families()) {
+        const QString family = FontFamilyName(listed);
+        if (!families.contains(family))
+            families.append(family);
+    }
+    if (!families.contains(DefaultFamily))
+        families.append(DefaultFamily);
+    families.sort(Qt::CaseInsensitive);
+    addItems(families);
+    connect(this, &QComboBox::currentIndexChanged, this,
+            [this] { Q_EMIT currentFontChanged(currentFont()); });
+}
+
+QFont FontNameBox::currentFont() const {
+    QFont font;
+    font.setFamilies({currentText()});
+    return font;
+}
+
+void FontNameBox::setCurrentFont(const QFont& font) {
+    const QString family = FontFamilyName(font.families().value(0, font.family()));
+    if (family.isEmpty())
+        return;
+    int i = findText(family, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (i < 0) {
+        i = 0;
+        while (i < count() && QString::compare(itemText(i), family, Qt::CaseInsensitive) < 0)
+            ++i;
+        const QSignalBlocker quiet(this); // the choice is announced once, below
+        insertItem(i, family);
+    }
+    setCurrentIndex(i);
+}
+
 EditorToolbar::EditorToolbar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Panel8"));
     auto* rows = new QVBoxLayout(this);
@@ -196,10 +233,9 @@ EditorToolbar::EditorToolbar(QWidget* parent) : QWidget(parent) {
     ColorComboBox1->setObjectName(QStringLiteral("ColorComboBox1"));
     ColorComboBox1->setToolTip(QStringLiteral("Font Color"));
     ColorComboBox1->setAccessibleName(QStringLiteral("Font Color"));
-    FontComboBox1 = new QFontComboBox(this);
+    FontComboBox1 = new FontNameBox(this);
     FontComboBox1->setObjectName(QStringLiteral("FontComboBox1"));
-    FontComboBox1->setEditable(false);
-    FontComboBox1->setCurrentFont(QFont(QStringLiteral("Times New Roman")));
+    FontComboBox1->setCurrentFont(QFont(FontNameBox::DefaultFamily));
     FontComboBox1->setToolTip(QStringLiteral("Font Name"));
     FontComboBox1->setAccessibleName(QStringLiteral("Font Name"));
     FontComboBox1->setMinimumContentsLength(8);

@@ -7,7 +7,6 @@
 #include <QWidget>
 #include <array>
 
-class QFontComboBox;
 class QToolButton;
 
 namespace corvane {
@@ -23,6 +22,26 @@ public:
     void SetColorValue(quint32 number);
 };
 
+// A drop-down of the screen's font families, sorted by name, each once and
+// without the foundry that tells apart families of the same name ("C059", not
+// "C059 [urw]" and "C059 [UKWN]"). A family the screen does not have (the
+// default "Times New Roman", a stored or received one) is listed under its
+// own name and drawn with the face the system puts in its place, so the name
+// is what a message carries.
+class FontNameBox : public QComboBox {
+    Q_OBJECT
+public:
+    static inline const QString DefaultFamily = QStringLiteral("Times New Roman");
+
+    explicit FontNameBox(QWidget* parent = nullptr);
+    QFont currentFont() const;
+    // Selects the family, adding it to the list when it is not there.
+    void setCurrentFont(const QFont& font);
+
+Q_SIGNALS:
+    void currentFontChanged(const QFont& font);
+};
+
 class EditorToolbar : public QWidget {
     Q_OBJECT
 public:
@@ -30,7 +49,7 @@ public:
 
     QComboBox* ComboBox1 = nullptr; // size
     ColorComboBox* ColorComboBox1 = nullptr;
-    QFontComboBox* FontComboBox1 = nullptr;
+    FontNameBox* FontComboBox1 = nullptr;
     QToolButton* BoldBtn = nullptr;
     QToolButton* ItalBtn = nullptr;
     QToolButton* UnderLineBtn = nullptr;

@@ -1,5 +1,7 @@
 #include "editor/rtfreader.h"
 
+#include "editor/editorformat.h"
+
 #include "editor/messagebody.h"
 #include "editor/rtfcodepage.h"
 
@@ -1180,6 +1182,7 @@ bool RtfReader::Read(QByteArrayView rtf, QTextDocument* doc) {
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);
     doc->clear();
+    doc->setIndentWidth(IndentStepUnits);
     Parser parser(limits_, doc);
     parser.Run(rtf, pos + 1);
     truncated_ = parser.truncated();

@@ -41,9 +41,10 @@ public:
     RtfReader() = default;
     explicit RtfReader(const Limits& limits) : limits_(limits) {}
 
-    // Replaces the document's content with the RTF document in rtf. Returns
-    // false, and leaves the document as it was, when rtf is not an RTF
-    // document (it must start with "{\rtf", after optional white space).
+    // Replaces the document's content with the RTF document in rtf, its
+    // indent width set to IndentStepUnits. Returns false, and leaves the
+    // document as it was, when rtf is not an RTF document (it must start
+    // with "{\rtf", after optional white space).
     bool Read(QByteArrayView rtf, QTextDocument* doc);
 
     // Why the last Read returned false.

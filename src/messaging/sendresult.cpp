@@ -1,5 +1,7 @@
 #include "messaging/sendresult.h"
 
+#include <algorithm>
+
 namespace corvane {
 
 SendFailure FailureOf(DeliveryOutcome outcome) {
@@ -49,16 +51,31 @@ QString FailureBoxText(const LanguageState& language, const QString& who, SendFa
            FailureReason(language.Current(), failure);
 }
 
+namespace {
+const QString MarkSeparator = QStringLiteral(" — ");
+QString NotDeliveredNote(Language language) {
+    return language == Language::Russian ? QStringLiteral("не доставлено: ")
+                                         : QStringLiteral("not delivered to ");
+}
+} // namespace
+
 QString NotDeliveredHeader(const LanguageState& language, const QString& header,
                            const QStringList& names) {
     QStringList once;
     for (const QString& name : names)
         if (!once.contains(name))
             once.append(name);
-    const QString note = language.Current() == Language::Russian
-                             ? QStringLiteral("не доставлено: ")
-                             : QStringLiteral("not delivered to ");
-    return header + QStringLiteral(" — ") + note + once.join(QStringLiteral(", "));
+    return header + MarkSeparator + NotDeliveredNote(language.Current()) +
+           once.join(QStringLiteral(", "));
+}
+
+DeliveryMarked SplitDeliveryMark(const QString& filedHeader) {
+    qsizetype at = -1;
+    for (Language language : {Language::English, Language::Russian})
+        at = std::max(at, filedHeader.lastIndexOf(MarkSeparator + NotDeliveredNote(language)));
+    if (at < 0)
+        return {filedHeader, {}};
+    return {filedHeader.left(at), filedHeader.mid(at + MarkSeparator.size())};
 }
 
 } // namespace corvane

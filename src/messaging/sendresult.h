@@ -36,5 +36,13 @@ QString FailureBoxText(const LanguageState& language, const QString& who, SendFa
 // order given, each once.
 QString NotDeliveredHeader(const LanguageState& language, const QString& header,
                            const QStringList& names);
+// A filed header taken apart again, in whichever language it was filed:
+// the header before " — " and the mark after it ("not delivered to Boris,
+// Vera"); the mark is empty for a message everybody got.
+struct DeliveryMarked {
+    QString header;
+    QString mark;
+};
+DeliveryMarked SplitDeliveryMark(const QString& filedHeader);
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 
 #include "common/ansicodec.h"
 #include "messaging/bodyview.h"
+#include "messaging/sendresult.h"
 
 #include <QBoxLayout>
 #include <QFrame>
@@ -99,6 +100,13 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
     headerLine_->setReadOnly(true);
     headerLine_->setAccessibleName(QStringLiteral("Message header"));
     headerLayout->addWidget(headerLine_);
+    deliveryMark_ = new QLabel(host);
+    deliveryMark_->setObjectName(QStringLiteral("DeliveryMark") + suffix);
+    deliveryMark_->setWordWrap(true);
+    deliveryMark_->setTextFormat(Qt::PlainText);
+    deliveryMark_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    deliveryMark_->setVisible(false);
+    pageLayout->addWidget(deliveryMark_);
 
     // Body view, filling the rest of the page.
     QFrame* bodyArea = AddPanel(host, pageLayout, names.panels[2], QStringLiteral("Message body"));
@@ -164,8 +172,14 @@ void StorePage::DeleteAllBtnClick() {
 }
 
 void StorePage::ShowMessage(const QByteArray& header, const QByteArray& body) {
-    headerLine_->setText(FromAnsi(header));
+    const QString filed = FromAnsi(header);
+    const DeliveryMarked parts = SplitDeliveryMark(filed);
+    headerLine_->setText(parts.header);
     headerLine_->setCursorPosition(0);
+    headerLine_->setToolTip(filed);
+    headerLine_->setAccessibleDescription(parts.mark);
+    deliveryMark_->setText(parts.mark);
+    deliveryMark_->setVisible(!parts.mark.isEmpty());
     if (loader_)
         loader_->Show(bodyView_, body);
     else
@@ -175,6 +189,10 @@ void StorePage::ShowMessage(const QByteArray& header, const QByteArray& body) {
 void StorePage::ClearMessage() {
     bodyView_->clear();
     headerLine_->clear();
+    headerLine_->setToolTip(QString());
+    headerLine_->setAccessibleDescription(QString());
+    deliveryMark_->clear();
+    deliveryMark_->setVisible(false);
 }
 
 void StorePage::ShowDropped(int count) {

@@ -56,6 +56,9 @@ public:
     QLabel* CounterLabel() const { return counter_; }
     QLabel* DroppedNote() const { return dropped_; }
     QLineEdit* HeaderLine() const { return headerLine_; }
+    // A sent message that some did not get says so on a line of its own
+    // under the header, readable at any width.
+    QLabel* DeliveryMark() const { return deliveryMark_; }
     QTextEdit* BodyView() const { return bodyView_; }
 
 public Q_SLOTS:
@@ -87,6 +90,7 @@ private:
     QLabel* counter_ = nullptr;
     QLabel* dropped_ = nullptr; // the note that old messages went
     QLineEdit* headerLine_ = nullptr;
+    QLabel* deliveryMark_ = nullptr;
     QTextEdit* bodyView_ = nullptr;
     BodyLoader* loader_ = nullptr;
 };

@@ -19,6 +19,7 @@ LanguageSwitch::LanguageSwitch(LanguageState& state, LanguageControls controls, 
 void LanguageSwitch::Switch(Language language) {
     state_.SetLanguage(language);
     dualLang_->SetLanguage(language);
+    ApplySpokenTexts(c_.window, MainFormSpokenTexts(), language);
     const SendToChoices choices = SendToChoicesFor(language);
     c_.RadioGroup1Items->button(0)->setText(choices.single);
     c_.RadioGroup1Items->button(1)->setText(choices.all);
@@ -29,6 +30,7 @@ void LanguageSwitch::Switch(Language language) {
     c_.SendBtn->setEnabled(false);
     if (c_.afterSwitch)
         c_.afterSwitch();
+    Q_EMIT Switched(language);
     // The table resets the recipient to nothing chosen. With "all computers"
     // chosen the recipient button is disabled, and the user could not choose
     // again without going through the other choice: it names everybody in the

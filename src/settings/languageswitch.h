@@ -42,6 +42,11 @@ public:
     // restore runs it with the stored language).
     void Switch(Language language);
 
+Q_SIGNALS:
+    // After a language command (for what the whole program shares: Qt's
+    // own texts in boxes, file dialogs and context menus).
+    void Switched(corvane::Language language);
+
 private:
     LanguageState& state_;
     LanguageControls c_;

@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -139,9 +141,12 @@ bool WidgetCaptions::SetCaption(const QString& name, const QString& text) {
         return false;
     const QString before = CaptionOf(control);
     int index = 0;
-    if (auto* a = qobject_cast<QAction*>(control))
+    if (auto* a = qobject_cast<QAction*>(control); a && text == QLatin1String("-")) {
+        a->setSeparator(true);
+        a->setText(QString());
+    } else if (a) {
         a->setText(text);
-    else if (auto* m = qobject_cast<QMenu*>(control))
+    } else if (auto* m = qobject_cast<QMenu*>(control))
         m->setTitle(text);
     else if (auto* b = qobject_cast<QAbstractButton*>(control))
         b->setText(text);
@@ -174,6 +179,36 @@ bool WidgetCaptions::SetHint(const QString& name, const QString& text) {
             PinHint(button, text);
     }
     return true;
+}
+
+void ApplySpokenTexts(QObject* window, const std::vector<SpokenRow>& rows, Language language) {
+    const WidgetCaptions captions(window);
+    for (const SpokenRow& row : rows) {
+        auto* widget = qobject_cast<QWidget*>(captions.Find(row.control));
+        const QStringList& texts = row.In(language);
+        if (!widget || texts.isEmpty())
+            continue;
+        auto* box = qobject_cast<QComboBox*>(widget);
+        switch (row.kind) {
+        case SpokenRow::Kind::Name:
+            widget->setAccessibleName(texts[0]);
+            if (box && box->lineEdit())
+                box->lineEdit()->setAccessibleName(texts[0]);
+            break;
+        case SpokenRow::Kind::Description:
+            widget->setAccessibleDescription(texts[0]);
+            break;
+        case SpokenRow::Kind::Hint:
+            widget->setToolTip(texts[0]);
+            break;
+        case SpokenRow::Kind::ItemNames:
+            for (int i = 0; box && i < box->count() && i < texts.size(); ++i) {
+                box->setItemData(i, texts[i], Qt::AccessibleTextRole);
+                box->setItemData(i, texts[i], Qt::ToolTipRole);
+            }
+            break;
+        }
+    }
 }
 
 TDualLang* AttachDualLang(QObject* window, const CaptionTable& table) {

@@ -9,10 +9,13 @@
 // follows the new text, so screen readers hear the language shown; one that
 // shows no text and has no name is named by its hint.
 //
+// A caption "-" makes a menu item a separator, in any language.
+//
 // The search stays inside the window: it does not descend into other windows
 // parented to it (menus excepted), nor into a window with a switcher of its
 // own.
 #include "settings/duallang.h"
+#include "settings/programtexts.h"
 
 class QWidget;
 
@@ -37,6 +40,10 @@ public:
 private:
     QObject* window_;
 };
+
+// Gives the window's controls the names, descriptions and hints of rows in
+// that language.
+void ApplySpokenTexts(QObject* window, const std::vector<SpokenRow>& rows, Language language);
 
 // Puts a switcher with the given table on a window. Throws AppError when the
 // window has one already.

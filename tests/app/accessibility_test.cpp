@@ -1,8 +1,7 @@
 // What a person meets first: every window carries its own title and the
 // program's icon, every control has a name a screen reader can say, the page
-// tabs fit the window, and the command line answers without a display.
+// tabs fit the window. (The command line: startup_test.cpp.)
 #include "app/applicationsetup.h"
-#include "app/commandline.h"
 #include "app/imagelist.h"
 #include "app/mainform.h"
 #include "app/widgetdialogservice.h"
@@ -21,7 +20,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -45,8 +43,8 @@ void CollectUnnamed(QAccessibleInterface* iface, const QString& path, QStringLis
                                  : QString()) +
                          QStringLiteral("(role %1)").arg(int(role));
     QAccessibleInterface* parent = iface->parent();
-    const bool listOfCombo = role == QAccessible::List && parent &&
-                             parent->role() == QAccessible::ComboBox;
+    const bool listOfCombo =
+        role == QAccessible::List && parent && parent->role() == QAccessible::ComboBox;
     const bool exempt = role == QAccessible::Client || role == QAccessible::LayeredPane ||
                         role == QAccessible::MenuBar || role == QAccessible::ScrollBar ||
                         role == QAccessible::Separator || role == QAccessible::PopupMenu ||
@@ -165,32 +163,5 @@ TEST(FirstHour, AllFivePageTabsFitTheDefaultWidthInBothLanguages) {
         // No scroll arrows to tab to.
         for (QToolButton* arrow : bar->findChildren<QToolButton*>())
             EXPECT_FALSE(arrow->isVisible());
-    }
-}
-
-TEST(FirstHour, HelpAndVersionAnswerWithoutStartingAndNothingElseIsRead) {
-    const struct {
-        std::vector<const char*> argv;
-        int code;
-        const char* starts;
-    } cases[] = {
-        {{"corvane", "--help"}, 0, "Usage: corvane"},
-        {{"corvane", "-h"}, 0, "Usage: corvane"},
-        {{"corvane", "--version"}, 0, "Corvane 3.0\n"},
-        {{"corvane", "--other", "--version"}, 0, "Corvane 3.0\n"},
-        {{"corvane"}, -1, ""},
-        {{"corvane", "--other", "file.txt"}, -1, ""},
-    };
-    for (const auto& c : cases) {
-        std::FILE* out = std::tmpfile();
-        ASSERT_NE(out, nullptr);
-        EXPECT_EQ(AnswerCommandLine(int(c.argv.size()), c.argv.data(), out), c.code);
-        std::rewind(out);
-        char text[1024] = {};
-        const size_t n = std::fread(text, 1, sizeof text - 1, out);
-        std::fclose(out);
-        EXPECT_EQ(std::string(text, n).rfind(c.starts, 0), 0u) << c.argv.back();
-        if (c.code < 0)
-            EXPECT_EQ(n, 0u);
     }
 }

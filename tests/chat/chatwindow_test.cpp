@@ -216,7 +216,10 @@ TEST_F(ChatWindowTest, SavingClearingAndLeaving) {
 TEST_F(ChatWindowTest, EveryControlIsNamedAndTheLanguageComesFromTheMainWindow) {
     Make(2);
     QStringList stored; // what the settings store was asked to do, in order
-    Chat(0).RestoreFormSettings = [&](QWidget* w) { stored << "restore " + w->objectName(); };
+    Chat(0).RestoreFormSettings = [&](QWidget* w) {
+        // The stored place is applied before the window appears.
+        stored << (w->isVisible() ? "restore shown " : "restore ") + w->objectName();
+    };
     Chat(0).SaveFormSettings = [&](QWidget* w) { stored << "save " + w->objectName(); };
     forms[0]->Language.SetLanguage(Language::Russian);
     forms[0]->ChatBtn->click();
@@ -227,6 +230,8 @@ TEST_F(ChatWindowTest, EveryControlIsNamedAndTheLanguageComesFromTheMainWindow) 
     EXPECT_EQ(Chat(0).Label1->text(), QStringLiteral("&Псевдоним:"));
     EXPECT_EQ(Chat(0).PrivChatBtn->toolTip(), QStringLiteral("Приватный разговор"));
     EXPECT_EQ(Chat(0).Edit1->toolTip(), "Enter message text here"); // not in the table
+    EXPECT_EQ(Chat(0).Edit1->accessibleName(), QStringLiteral("Текст сообщения"));
+    EXPECT_EQ(Chat(0).Memo1->accessibleName(), QStringLiteral("Сообщения разговора"));
     EXPECT_EQ(Chat(1).OnTopMenu->text(), "&Always on Top");
     Select(0, "HOST2");
     Chat(0).PrivReqMenu->trigger();
@@ -259,6 +264,34 @@ TEST_F(ChatWindowTest, EveryControlIsNamedAndTheLanguageComesFromTheMainWindow) 
     EXPECT_FALSE(Chat(0).isVisible());
     EXPECT_EQ(stored, QStringList({"restore TChatForm", "restore TPrivateChatForm",
                                    "save TPrivateChatForm", "save TChatForm"}));
+}
+
+TEST_F(ChatWindowTest, CtrlXExitsFromEveryFieldAndCutStaysInTheContextMenu) {
+    Make(1);
+    TChatForm& chat = Chat(0);
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{chat.Edit1, chat.Edit2, chat.ListView1, chat.Memo1}) {
+        forms[0]->ChatBtn->click();
+        chat.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&chat));
+        auto* line = qobject_cast<QLineEdit*>(field);
+        const QString text = line ? line->text() + QStringLiteral("xyz") : QString();
+        if (line) {
+            line->setText(text);
+            line->selectAll();
+        }
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
+        EXPECT_FALSE(chat.isVisible()) << field->objectName().toStdString();
+        if (line)
+            EXPECT_EQ(line->text(), text) << field->objectName().toStdString();
+    }
+    // The line's own context menu still cuts.
+    forms[0]->ChatBtn->click();
+    chat.Edit1->setText(QStringLiteral("cut me"));
+    chat.Edit1->selectAll();
+    chat.Edit1->cut();
+    EXPECT_TRUE(chat.Edit1->text().isEmpty());
 }
 
 TEST_F(ChatWindowTest, FloodsOfLinesAndRequestsStayBounded) {

@@ -24,6 +24,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -31,8 +32,8 @@
 #include <QTcpServer>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextList>
 #include <QTextEdit>
+#include <QTextList>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -398,6 +399,11 @@ TEST(MessagingFlow, AMessageSomeoneMissedIsFiledSayingWhoAndWhy) {
             StoredHeader(*office[0].Outgoing, filed)
                 .endsWith(QStringLiteral(") — not delivered to ") + QLatin1String(c.missed)))
             << StoredHeader(*office[0].Outgoing, filed).toStdString();
+        // Shown on a line of its own, so it stays readable at any width.
+        EXPECT_EQ(office[0].Outgoing->DeliveryMark()->text(),
+                  QStringLiteral("not delivered to ") + QLatin1String(c.missed));
+        EXPECT_TRUE(office[0].Outgoing->DeliveryMark()->isVisibleTo(office[0].TabSheet3));
+        EXPECT_TRUE(office[0].Outgoing->HeaderLine()->text().endsWith(QLatin1Char(')')));
         EXPECT_EQ(office[0].Memo1->toPlainText(), QStringLiteral("text"));
     }
     // Delivered to everybody it reached: filed as ever, and cleared.
@@ -405,6 +411,7 @@ TEST(MessagingFlow, AMessageSomeoneMissedIsFiledSayingWhoAndWhy) {
     office[0].SendBtn->click();
     ASSERT_EQ(office[0].Outgoing->Store().Count(), ++filed);
     EXPECT_TRUE(StoredHeader(*office[0].Outgoing, filed).endsWith(QLatin1Char(')')));
+    EXPECT_FALSE(office[0].Outgoing->DeliveryMark()->isVisibleTo(office[0].TabSheet3));
     EXPECT_EQ(office[0].Memo1->toPlainText(), QString());
 }
 
@@ -475,6 +482,20 @@ TEST(MessagingFlow, FailureTextsInBothLanguages) {
               header + QStringLiteral(" — not delivered to Boris, Vera"));
     EXPECT_EQ(NotDeliveredHeader(russian, header, {"Boris"}),
               header + QStringLiteral(" — не доставлено: Boris"));
+    // Taken apart again for showing, in either language; an alias with a
+    // dash is no mark.
+    const struct {
+        QString filed, header, mark;
+    } marks[] = {
+        {NotDeliveredHeader(english, header, {"Vera"}), header, "not delivered to Vera"},
+        {NotDeliveredHeader(russian, header, {"Vera"}), header, "не доставлено: Vera"},
+        {header, header, ""},
+        {"Message from A — B to ALL (1)", "Message from A — B to ALL (1)", ""},
+    };
+    for (const auto& m : marks) {
+        EXPECT_EQ(SplitDeliveryMark(m.filed).header, m.header);
+        EXPECT_EQ(SplitDeliveryMark(m.filed).mark, m.mark);
+    }
     EXPECT_EQ(FailureBoxText(russian, FailureTarget("BORIS", "Bob"),
                              FailureOf(DeliveryOutcome::TimedOut)),
               QStringLiteral("Не удалось отправить сообщение!\nBORIS (Bob): нет ответа"));

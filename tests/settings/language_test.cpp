@@ -19,11 +19,14 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QComboBox>
+#include <QFontComboBox>
 #include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -31,6 +34,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <map>
 
 void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -65,6 +69,12 @@ QStringList ExpectTable(QWidget* window, const CaptionTable& table, Language lan
                                   row.name.toStdString() +
                                   (language == Language::Russian ? " ru" : " en");
         auto* glyphOnly = qobject_cast<const QToolButton*>(control);
+        auto* action = qobject_cast<const QAction*>(control);
+        if (row.Caption(language) == QLatin1String("-")) {
+            // A dash makes a separator in any language.
+            EXPECT_TRUE(action && action->isSeparator() && action->text().isEmpty()) << where;
+            continue;
+        }
         if (glyphOnly && glyphOnly->toolButtonStyle() == Qt::ToolButtonIconOnly) {
             // A toolbar of glyphs shows no caption.
         } else if (WidgetCaptions::HasCaption(control)) {
@@ -78,6 +88,38 @@ QStringList ExpectTable(QWidget* window, const CaptionTable& table, Language lan
         EXPECT_EQ(WidgetCaptions::HintOf(control).toStdString(), hint.toStdString()) << where;
     }
     return missing;
+}
+
+// What a person sees or hears of a window, by where it shows: captions,
+// hints, accessible names and descriptions, the names of a box's items.
+std::map<QString, QString> ShownTexts(QWidget* window) {
+    std::map<QString, QString> shown;
+    auto add = [&](const QObject* o, const char* what, const QString& text) {
+        if (!text.isEmpty())
+            shown[o->objectName() + QLatin1Char('.') + QLatin1String(what)] = text;
+    };
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const QString name = w->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) ||
+            name.startsWith(QLatin1String("Scroll")))
+            continue; // Qt's own parts, which Qt's translation covers
+        add(w, "hint", w->toolTip());
+        add(w, "name", w->accessibleName());
+        add(w, "description", w->accessibleDescription());
+        add(w, "caption", WidgetCaptions::CaptionOf(w));
+        if (auto* box = qobject_cast<QComboBox*>(w); box && !qobject_cast<QFontComboBox*>(w))
+            for (int i = 0; i < box->count(); ++i) {
+                const QString item = QStringLiteral("item%1").arg(i);
+                add(w, qPrintable(item + ".name"),
+                    box->itemData(i, Qt::AccessibleTextRole).toString());
+                add(w, qPrintable(item + ".hint"), box->itemData(i, Qt::ToolTipRole).toString());
+            }
+    }
+    for (QAction* a : window->findChildren<QAction*>()) {
+        add(a, "caption", a->text());
+        add(a, "hint", a->toolTip());
+    }
+    return shown;
 }
 
 struct OneComputer {
@@ -262,4 +304,25 @@ TEST(ChatLanguage, TheRoomFollowsAtItsNextOpeningAPrivateChatAtItsCreation) {
     EXPECT_EQ(russian->BeepBtn->accessibleName(), "Подать сигнал собеседнику");
     EXPECT_EQ(english->BeepBtn->accessibleName(), "Beep selected user");
     room.Exit1->trigger();
+}
+
+TEST(MainFormLanguage, EveryShownTextHasARussianFormAndComesBackInEnglish) {
+    OneComputer c;
+    c.form.RestoreApplication();
+    const std::map<QString, QString> built = ShownTexts(&c.form);
+    c.form.SetLanguage(Language::Russian);
+    const std::map<QString, QString> russian = ShownTexts(&c.form);
+    // What the table keeps in English in its Russian column, and data.
+    QStringList kept{c.form.Alias(), c.form.LocalComputerName()};
+    for (const CaptionRow& row : MainFormCaptions())
+        kept << row.nationalCaption << DefaultToolTip(row.nationalCaption) << row.nationalHint;
+    QStringList untranslated;
+    const QRegularExpression keys(QStringLiteral("CTRL-[A-Z]|F5"));
+    const QRegularExpression word(QStringLiteral("[A-Za-z]{2}"));
+    for (const auto& [where, text] : russian)
+        if (QString(text).remove(keys).contains(word) && !kept.contains(text))
+            untranslated << where + QStringLiteral(": ") + text;
+    EXPECT_TRUE(untranslated.isEmpty()) << untranslated.join(u'\n').toStdString();
+    c.form.SetLanguage(Language::English);
+    EXPECT_EQ(ShownTexts(&c.form), built);
 }
