@@ -26,6 +26,7 @@ class QWidget;
 namespace corvane {
 
 class BodyLoader;
+class BodyView;
 class HostContext;
 
 class StorePage : public QObject, private MessageStoreView {
@@ -42,9 +43,10 @@ public:
     // front.
     void AppendToStore(const QString& header, const QByteArray& body);
     // Big bodies are read into the body view through the loader (which must
-    // outlive the page); without one, at once.
-    void SetBodyLoader(BodyLoader* loader) { loader_ = loader; }
-    // Renders the counter again from the current string table.
+    // outlive the page, or be null); without one, at once.
+    void SetBodyLoader(BodyLoader* loader);
+    // Renders the counter, and the bar of a long body, again in the current
+    // language.
     void RetranslateCounter();
 
     StoreKind Kind() const { return store_.Kind(); }
@@ -57,6 +59,8 @@ public:
     QLabel* DroppedNote() const { return dropped_; }
     QLineEdit* HeaderLine() const { return headerLine_; }
     QTextEdit* BodyView() const { return bodyView_; }
+    // The body view with the bar of a body longer than one page.
+    corvane::BodyView* Body() const { return body_; }
 
 public Q_SLOTS:
     void FirstMsgBtnClick();
@@ -87,8 +91,9 @@ private:
     QLabel* counter_ = nullptr;
     QLabel* dropped_ = nullptr; // the note that old messages went
     QLineEdit* headerLine_ = nullptr;
+    corvane::BodyView* body_ = nullptr;
     QTextEdit* bodyView_ = nullptr;
-    BodyLoader* loader_ = nullptr;
+    const LanguageState& language_;
 };
 
 } // namespace corvane
