@@ -18,6 +18,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bed  # noqa: E402
+import bigbodyscenario  # noqa: E402
 import chatscenario  # noqa: E402
 import receivescenario  # noqa: E402
 import settingsscenario  # noqa: E402
@@ -473,6 +474,13 @@ def scenario_chat(b, tools):
 scenario_chat.__doc__ = chatscenario.scenario_chat.__doc__
 
 
+def scenario_big_body(b, tools):
+    bigbodyscenario.scenario_big_body(b, tools, sys.modules[__name__])
+
+
+scenario_big_body.__doc__ = bigbodyscenario.scenario_big_body.__doc__
+
+
 def scenario_stored_auto_answer(b, tools):
     settingsscenario.scenario_stored_auto_answer(b, tools, sys.modules[__name__])
 
@@ -514,6 +522,7 @@ SCENARIOS = {
     "chat": (3, scenario_chat),
     "held_slots": (3, scenario_held_slots),
     "stored_auto_answer": (2, scenario_stored_auto_answer),
+    "big_body": (3, scenario_big_body),
 }
 
 
