@@ -273,19 +273,21 @@ void Flood(benchmark::State& state) {
 
 } // namespace
 
-// One round each: a round is a whole watch until idle.
+// One round each: a round is a whole watch until idle. The flood first, on
+// a fresh heap, as a copy meets it after its start; after the 16 MB cases
+// the heap is fragmented and the same flood peaks some 40 MB higher.
+BENCHMARK(Flood)
+    ->ArgNames({"records", "bytes"})
+    ->Args({100, 2 << 20})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(Receive)
     ->ArgNames({"kind", "bytes"})
     ->Args({Formatted, 1 << 20})
     ->Args({Formatted, 16000000})
     ->Args({OneWord, 1 << 20})
     ->Args({OneWord, 16000000})
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(Flood)
-    ->ArgNames({"records", "bytes"})
-    ->Args({100, 2 << 20})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

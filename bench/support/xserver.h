@@ -10,12 +10,10 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace corvane::bench {
 
@@ -45,21 +43,26 @@ public:
                             const_cast<char*>("-screen"),      const_cast<char*>("0"),
                             const_cast<char*>("1280x1024x24"), const_cast<char*>("-nolisten"),
                             const_cast<char*>("tcp"),          nullptr};
-            posix_spawn_file_actions_t quiet;
-            posix_spawn_file_actions_init(&quiet);
-            posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-            posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-            const int failed = posix_spawnp(&pid_, "Xvfb", &quiet, nullptr, argv, environ);
-            posix_spawn_file_actions_destroy(&quiet);
-            if (failed) {
+            pid_ = ::fork();
+            if (pid_ == 0) {
+                // The server ends with this process, however it ends.
+                ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+                const int null = ::open("/dev/null", O_WRONLY);
+                ::dup2(null, 1);
+                ::dup2(null, 2);
+                ::execvp("Xvfb", argv);
+                ::_exit(127);
+            }
+            if (pid_ < 0) {
                 pid_ = 0;
-                std::fprintf(stderr, "cannot start Xvfb: is it installed?\n");
+                std::fprintf(stderr, "cannot start Xvfb\n");
                 return false;
             }
             for (int i = 0; i < 100 && !QFile::exists(QString::fromLatin1(socket)); ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             if (!QFile::exists(QString::fromLatin1(socket))) {
-                std::fprintf(stderr, "Xvfb did not start on %s\n", display.constData());
+                std::fprintf(stderr, "Xvfb did not start on %s: is it installed?\n",
+                             display.constData());
                 return false;
             }
         }
