@@ -89,7 +89,7 @@ qint64 BodyView::Cost() const {
 void BodyView::Release() {
     if (loader_)
         loader_->Cancel(this);
-    const bool big = body_.size() > BigFree || (pages_ && pages_->Cost() > BigFree);
+    const bool big = Cost() > BigFree;
     pages_.reset();
     body_.clear();
     reading_ = false;

@@ -260,8 +260,8 @@ void MessagingController::OpenPopup(const QString& header, const QByteArray& bod
 
 void MessagingController::LimitPopups() {
     // A flood of messages does not open windows, nor hold memory, without
-    // end: beyond the bounds the oldest popups make room (their messages stay
-    // in the store).
+    // end: beyond the count the oldest popups close, beyond the cost they
+    // keep only their page (their messages stay in the store).
     popups_.removeIf([](const QPointer<TPopupForm>& p) { return p.isNull() || !p->IsOpen(); });
     while (popups_.size() > MaxPopups)
         popups_.takeFirst()->close(); // it deletes itself, and gives its memory back
@@ -273,10 +273,6 @@ void MessagingController::LimitPopups() {
         cost -= body->Cost();
         body->Collapse();
         cost += body->Cost();
-    }
-    while (popups_.size() > 1 && cost > MaxPopupCost) {
-        cost -= popups_.first()->Body()->Cost();
-        popups_.takeFirst()->close();
     }
 }
 

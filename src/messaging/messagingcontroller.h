@@ -106,10 +106,10 @@ public:
     static constexpr size_t MaxWaitingAnswers = 64;
     // Popups open at once, and what they cost together (BodyView::Cost: the
     // page each shows, laid out, and the pages and bytes of a long body). A
-    // new one beyond the count closes the oldest; beyond the cost, also when
-    // a popup's cost grows once its body is read, the oldest first keep only
-    // the page they show (the rest is on the Incoming page), then close. The
-    // newest always stays whole.
+    // new one beyond the count closes the oldest. Beyond the cost, also when
+    // a popup's cost grows once its body is read, the oldest keep only the
+    // page they show (the rest is on the Incoming page), which bounds them
+    // by the count; the newest always stays whole.
     static constexpr int MaxPopups = 20;
     static constexpr qint64 MaxPopupCost = 32 * 1024 * 1024;
     // Reads big bodies for the popups and the Incoming page.
@@ -126,7 +126,7 @@ private:
     void AutomaticAnswer(const QByteArray& sender, const QHostAddress& from);
     void StartNextAnswer();
     void OpenPopup(const QString& header, const QByteArray& body);
-    // Collapses or closes the oldest popups beyond the bounds.
+    // Closes or collapses the oldest popups beyond the bounds.
     void LimitPopups();
 
     MessagingControls c_;
