@@ -127,6 +127,7 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
         context_, Language, OnlineFlag, Presence->Tree(), Presence->View(), *Incoming, *Outgoing,
         *MsgServer, [this] { Memo1Change(); }, [this] { RestoreApplication(); }, this);
     Incoming->SetBodyLoader(&Messaging->Loader());
+    Outgoing->SetBodyLoader(&Messaging->Loader());
     SendBtnClick = [this] { Messaging->SendBtnClick(); };
     ChatForm = new TChatForm(context_, Language,
                              ChatIcons{ImageList1.Icon(ImageList::ComputerImage),

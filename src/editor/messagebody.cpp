@@ -16,9 +16,11 @@ bool LooksLikeRtf(QByteArrayView body) {
     return body.sliced(i).startsWith("{\\rtf");
 }
 
-void LoadMessageBody(QTextDocument* doc, const QByteArray& body) {
+void LoadMessageBody(QTextDocument* doc, const QByteArray& body, const std::atomic<bool>* stop) {
     if (LooksLikeRtf(body)) {
-        RtfReader reader;
+        RtfReader::Limits limits;
+        limits.stop = stop;
+        RtfReader reader(limits);
         if (reader.Read(body, doc))
             return;
     }

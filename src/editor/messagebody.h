@@ -5,6 +5,7 @@
 // the plain text it is.
 #include <QByteArray>
 #include <QByteArrayView>
+#include <atomic>
 
 class QTextDocument;
 
@@ -16,7 +17,10 @@ bool LooksLikeRtf(QByteArrayView body);
 // Replaces the document's content with the body: an RTF body with its
 // formatting, any other body as Windows-1251 plain text, unchanged but for
 // its line ends (CR LF, CR and LF each break the line).
-void LoadMessageBody(QTextDocument* doc, const QByteArray& body);
+// An RTF body's reading ends early, keeping what was read, once stop turns
+// true.
+void LoadMessageBody(QTextDocument* doc, const QByteArray& body,
+                     const std::atomic<bool>* stop = nullptr);
 
 // The whole document as an RTF document.
 QByteArray RichTextToString(const QTextDocument& doc);

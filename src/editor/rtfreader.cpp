@@ -30,6 +30,7 @@ constexpr int kMaxColors = 4096;
 constexpr int kMaxNameChars = 256;
 constexpr int kMaxMarkerChars = 32;
 constexpr int kMaxListLevel = 8;
+constexpr qsizetype kStopCheckBytes = 64 * 1024; // how often a stop request is looked at
 
 // Where the text of a group goes.
 enum class Dest : quint8 {
@@ -332,7 +333,13 @@ void Parser::Run(QByteArrayView in, qsizetype pos) {
     stack_.reserve(64);
     stack_.push_back(Group{});
     cursor_.beginEditBlock();
+    qsizetype nextStopCheck = pos + kStopCheckBytes;
     while (pos < n && !done_) {
+        if (pos >= nextStopCheck) {
+            nextStopCheck = pos + kStopCheckBytes;
+            if (limits_.stop && limits_.stop->load(std::memory_order_relaxed))
+                break;
+        }
         if (Skipping()) {
             while (pos < n && p[pos] != '{' && p[pos] != '}' && p[pos] != '\\')
                 ++pos;

@@ -25,6 +25,7 @@
 // what was read, and everything after the outermost group is ignored.
 #include <QByteArrayView>
 #include <QString>
+#include <atomic>
 
 class QTextDocument;
 
@@ -36,6 +37,9 @@ public:
         int maxDepth = 512;            // groups deeper than this lose their content
         qsizetype maxChars = 16 << 20; // characters of text kept
         int maxParagraphs = 250000;
+        // When set, the reading ends soon after it turns true (every 64 KiB
+        // of input), keeping what was read, as a document cut short.
+        const std::atomic<bool>* stop = nullptr;
     };
 
     RtfReader() = default;

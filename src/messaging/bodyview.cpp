@@ -1,143 +1,226 @@
 #include "messaging/bodyview.h"
 
+#include "common/dialogservice.h"
+#include "common/errors.h"
+#include "common/filewriter.h"
+#include "common/hostcontext.h"
 #include "editor/messagebody.h"
+#include "messaging/bodyloader.h"
+#include "messaging/popupcaptions.h"
 
-#include <QTextBlock>
-#include <QTextCursor>
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QThread>
 
 namespace corvane {
-
-bool HasLongWord(const QByteArray& body) {
-    qsizetype run = 0;
-    for (const char c : body) {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            run = 0;
-        } else if (++run > LongWord) {
-            return true;
-        }
-    }
-    return false;
-}
-
 namespace {
-void PrepareView(QTextEdit* view, const QByteArray& body) {
-    view->setWordWrapMode(HasLongWord(body) ? QTextOption::WrapAnywhere
-                                            : QTextOption::WrapAtWordBoundaryOrAnywhere);
+// Frees above this size are worth giving back to the system.
+constexpr qint64 BigFree = 1024 * 1024;
+
+QPushButton* AddButton(QWidget* bar, const QString& name, QStyle::StandardPixmap icon) {
+    auto* button = new QPushButton(bar);
+    button->setObjectName(name);
+    if (icon != QStyle::SP_CustomBase)
+        button->setIcon(bar->style()->standardIcon(icon, nullptr, button));
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
 }
 } // namespace
 
-void SplitLongParagraphs(QTextDocument* doc) {
-    const bool undo = doc->isUndoRedoEnabled();
-    doc->setUndoRedoEnabled(false);
-    QTextCursor cursor(doc);
-    cursor.beginEditBlock();
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        if (block.length() <= MaxParagraphChars)
-            continue;
-        const QString text = block.text();
-        qsizetype from = 0;
-        int inserted = 0;
-        while (text.size() - from > MaxParagraphChars) {
-            // At the last blank of the piece, or anywhere in a long word.
-            // Looks only inside the piece: a long word has no blank to find.
-            const qsizetype blank =
-                QStringView(text).mid(from, MaxParagraphChars).lastIndexOf(QLatin1Char(' '));
-            const qsizetype at = blank > 0 ? from + blank + 1 : from + MaxParagraphChars;
-            cursor.setPosition(block.position() + int(at) + inserted);
-            cursor.insertBlock();
-            ++inserted;
-            from = at;
-        }
-        block = cursor.block(); // the last piece
-    }
-    cursor.endEditBlock();
-    doc->setUndoRedoEnabled(undo);
+BodyView::BodyView(const QString& viewName, const QString& suffix, QWidget* parent)
+    : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    view_ = new QTextEdit(this);
+    view_->setObjectName(viewName);
+    view_->setReadOnly(true);
+    view_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard |
+                                   Qt::LinksAccessibleByMouse);
+    view_->setAccessibleName(QStringLiteral("Message text"));
+    layout->addWidget(view_, 1);
+
+    bar_ = new QWidget(this);
+    bar_->setObjectName(QStringLiteral("BodyBar") + suffix);
+    auto* barLayout = new QVBoxLayout(bar_);
+    barLayout->setContentsMargins(4, 2, 4, 2);
+    barLayout->setSpacing(2);
+    label_ = new QLabel(bar_);
+    label_->setObjectName(QStringLiteral("PageLabel") + suffix);
+    label_->setWordWrap(true);
+    barLayout->addWidget(label_);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(4);
+    previous_ = AddButton(bar_, QStringLiteral("PrevPageBtn") + suffix, QStyle::SP_ArrowLeft);
+    next_ = AddButton(bar_, QStringLiteral("NextPageBtn") + suffix, QStyle::SP_ArrowRight);
+    save_ = AddButton(bar_, QStringLiteral("SaveBodyBtn") + suffix, QStyle::SP_CustomBase);
+    row->addWidget(previous_);
+    row->addWidget(next_);
+    row->addStretch(1);
+    row->addWidget(save_);
+    barLayout->addLayout(row);
+    layout->addWidget(bar_);
+    connect(previous_, &QPushButton::clicked, this, &BodyView::PrevPageBtnClick);
+    connect(next_, &QPushButton::clicked, this, &BodyView::NextPageBtnClick);
+    connect(save_, &QPushButton::clicked, this, &BodyView::SaveBodyBtnClick);
+    UpdateBar();
 }
 
-void ShowBody(QTextEdit* view, const QByteArray& body) {
-    PrepareView(view, body);
-    LoadMessageBody(view->document(), body);
+BodyView::~BodyView() {
+    Release();
 }
 
-struct BodyLoader::Job {
-    QByteArray body;
-    std::vector<QPointer<QTextEdit>> views;
-    QThread* thread = nullptr;
-};
-
-BodyLoader::BodyLoader(QObject* parent) : QObject(parent) {}
-
-BodyLoader::~BodyLoader() {
-    for (auto& job : jobs_)
-        if (job->thread) {
-            job->thread->wait();
-            delete job->thread;
-        }
+void BodyView::SetLoader(BodyLoader* loader) {
+    loader_ = loader;
 }
 
-void BodyLoader::Show(QTextEdit* view, const QByteArray& body) {
-    wanted_.remove(view);
-    PrepareView(view, body);
-    if (body.size() <= AsyncBytes) {
-        LoadMessageBody(view->document(), body);
+void BodyView::SetLanguage(Language language) {
+    language_ = language;
+    UpdateBar();
+}
+
+qint64 BodyView::Cost() const {
+    return body_.size() + (pages_ ? pages_->Cost() : 0) + pageChars_ * LaidOutBytesPerChar;
+}
+
+void BodyView::Release() {
+    if (loader_)
+        loader_->Cancel(this);
+    const bool big = Cost() > BigFree;
+    pages_.reset();
+    body_.clear();
+    reading_ = false;
+    collapsed_ = false;
+    page_ = 0;
+    if (big && loader_)
+        loader_->ReleaseMemorySoon();
+}
+
+void BodyView::Show(const QByteArray& body) {
+    Release();
+    body_ = body;
+    if (body.size() <= AsyncBytes || !loader_) {
+        ShowPages(BodyPages::Prepare(body));
         return;
     }
-    view->clear();
-    for (auto& job : jobs_)
-        if (!job->thread && job->body.constData() == body.constData() &&
-            job->body.size() == body.size()) {
-            job->views.push_back(view);
-            wanted_.insert(view, job.get());
-            return;
-        }
-    jobs_.push_back(std::make_unique<Job>());
-    Job* job = jobs_.back().get();
-    job->body = body;
-    job->views.push_back(view);
-    wanted_.insert(view, job);
-    // Starts on the next turn, so that every view of this arrival joins.
-    QMetaObject::invokeMethod(
-        this, [this, job] { Start(job); }, Qt::QueuedConnection);
-}
-
-void BodyLoader::Start(Job* job) {
-    const QByteArray body = job->body;
-    const size_t copies = job->views.size();
-    QThread* const gui = thread();
-    job->thread = QThread::create([this, job, body, copies, gui] {
-        std::vector<QTextDocument*> docs;
-        auto* doc = new QTextDocument;
-        LoadMessageBody(doc, body);
-        SplitLongParagraphs(doc);
-        docs.push_back(doc);
-        for (size_t i = 1; i < copies; ++i)
-            docs.push_back(doc->clone());
-        for (QTextDocument* d : docs)
-            d->moveToThread(gui);
-        QMetaObject::invokeMethod(
-            this, [this, job, docs] { Done(job, docs); }, Qt::QueuedConnection);
+    reading_ = true;
+    SetDocument(new QTextDocument(this));
+    UpdateBar();
+    Q_EMIT CostChanged();
+    loader_->Prepare(this, body, [this](std::shared_ptr<const BodyPages> pages) {
+        ShowPages(std::move(pages));
     });
-    job->thread->start(QThread::LowPriority);
 }
 
-void BodyLoader::Done(Job* job, std::vector<QTextDocument*> docs) {
-    size_t next = 0;
-    for (const QPointer<QTextEdit>& view : job->views) {
-        if (!view || wanted_.value(view.data()) != job)
-            continue; // gone, or it shows another body by now
-        wanted_.remove(view.data());
-        QTextDocument* doc = docs[next++];
-        doc->setParent(view); // the view deletes it when it takes the next
-        view->setDocument(doc);
+void BodyView::Clear() {
+    Release();
+    SetDocument(new QTextDocument(this));
+    UpdateBar();
+    Q_EMIT CostChanged();
+}
+
+void BodyView::Collapse() {
+    if (!reading_ && !pages_)
+        return; // all of it is on show
+    const int page = page_;
+    Release();
+    page_ = page;
+    collapsed_ = true;
+    UpdateBar();
+    Q_EMIT CostChanged();
+}
+
+void BodyView::ShowPages(std::shared_ptr<const BodyPages> pages) {
+    reading_ = false;
+    pages_ = std::move(pages);
+    if (!pages_) {
+        Clear();
+        return;
     }
-    for (; next < docs.size(); ++next)
-        delete docs[next];
-    job->thread->wait();
-    delete job->thread;
-    std::erase_if(jobs_, [job](const std::unique_ptr<Job>& j) { return j.get() == job; });
+    ShowPage(0);
+    if (pages_->PageCount() <= 1) {
+        // All of it is on show: nothing more to keep.
+        pages_.reset();
+        body_.clear();
+    }
+    UpdateBar();
+    Q_EMIT CostChanged();
+}
+
+void BodyView::ShowPage(int page) {
+    auto* doc = new QTextDocument(this);
+    const bool longWord = pages_->BuildPage(page, doc);
+    view_->setWordWrapMode(longWord ? QTextOption::WrapAnywhere
+                                    : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    SetDocument(doc);
+    page_ = page;
+}
+
+void BodyView::SetDocument(QTextDocument* doc) {
+    // The view deletes a document of its own when it takes another; ours
+    // are deleted here.
+    QTextDocument* old = view_->document();
+    const bool ours = old && old != doc && old->parent() == this;
+    view_->setDocument(doc);
+    if (ours)
+        delete old;
+    pageChars_ = doc->characterCount() > 1 ? doc->characterCount() : 0;
+}
+
+void BodyView::PrevPageBtnClick() {
+    if (!pages_ || page_ <= 0)
+        return;
+    ShowPage(page_ - 1);
+    UpdateBar();
+}
+
+void BodyView::NextPageBtnClick() {
+    if (!pages_ || page_ + 1 >= pages_->PageCount())
+        return;
+    ShowPage(page_ + 1);
+    UpdateBar();
+}
+
+void BodyView::SaveBodyBtnClick() {
+    // Taken now: while the dialog is open, the view may take another body
+    // or go.
+    HostContext* context = context_;
+    const QByteArray body = body_;
+    if (!context || !context->dialogs || body.isEmpty())
+        return;
+    const BodyBarTexts texts = BodyBarTextsFor(language_);
+    const bool rtf = LooksLikeRtf(body);
+    const QString path = context->dialogs->SaveFileName(
+        texts.saveTitle,
+        (rtf ? texts.rtfFiles : texts.textFiles) + QStringLiteral(";;") + texts.allFiles,
+        rtf ? QStringLiteral("rtf") : QStringLiteral("txt"));
+    if (!path.isEmpty())
+        RunHandler(*context, [&] { WriteFileWhole(path, body); });
+}
+
+void BodyView::UpdateBar() {
+    const BodyBarTexts texts = BodyBarTextsFor(language_);
+    const bool paged = PageCount() > 1;
+    const bool last = page_ + 1 >= PageCount();
+    if (collapsed_)
+        label_->setText(texts.elsewhere);
+    else if (reading_)
+        label_->setText(texts.reading);
+    else
+        label_->setText((last ? texts.lastPage : texts.continues).arg(page_ + 1).arg(PageCount()));
+    const std::pair<QPushButton*, QString> buttons[] = {
+        {previous_, texts.previousPage}, {next_, texts.nextPage}, {save_, texts.saveToFile}};
+    for (const auto& [button, text] : buttons) {
+        button->setText(text);
+        button->setAccessibleName(text);
+        button->setVisible(paged);
+    }
+    previous_->setEnabled(page_ > 0);
+    next_->setEnabled(!last);
+    bar_->setVisible(reading_ || paged || collapsed_);
 }
 
 } // namespace corvane

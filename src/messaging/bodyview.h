@@ -1,61 +1,110 @@
 #pragma once
-// Puts a message body into a read-only rich-text view: an RTF body shows with
-// its formatting, any other body as plain text, unchanged.
+// A read-only rich-text view of a message body (an RTF body with its
+// formatting, any other as plain text), with a bar under it for a body longer
+// than one page:
 //
-// Showing never holds the window up for long, whatever the body:
-//   - a body with a word longer than LongWord characters lets its lines break
-//     anywhere (breaking at word boundaries costs time with the square of the
-//     word's length);
-//   - a body over AsyncBytes is read into its document off the window's
-//     thread by a BodyLoader, its paragraphs split into pieces the view can
-//     lay out one at a time; the view stays empty until then. Every view
-//     that asks for the same body before the reading starts (the popup and
-//     the Incoming page of one arrival) gets a copy of the one reading.
+//   The message continues: page 2 of 37
+//   [< Previous page] [Next page >]          [Save to file...]
+//
+// The view holds one page at a time (BodyPages), laid out in one go, so no
+// body holds the window up, whatever its size. A body over AsyncBytes is read
+// off the window's thread by a BodyLoader; until then the bar says that the
+// message is being read. Save to file writes the body as it was received,
+// byte for byte, through the program's one file writer.
+//
+// What the view costs - the page it shows, laid out, and for a longer body
+// its pages and the bytes received - is its Cost().
+#include "messaging/bodypages.h"
+#include "settings/stringtable.h"
+
 #include <QByteArray>
-#include <QHash>
-#include <QObject>
 #include <QPointer>
+#include <QWidget>
 #include <memory>
 
+class QLabel;
+class QPushButton;
 class QTextDocument;
 class QTextEdit;
 
 namespace corvane {
 
-constexpr qsizetype LongWord = 200;
-constexpr qsizetype AsyncBytes = 64 * 1024;
-constexpr int MaxParagraphChars = 4000;
+class BodyLoader;
+class HostContext;
 
-// Breaks paragraphs longer than MaxParagraphChars into pieces (at a blank
-// where there is one), so that the view lays out a big body in small steps;
-// a paragraph is laid out whole, with a cost that grows faster than its
-// length.
-void SplitLongParagraphs(QTextDocument* doc);
-
-// Whether the body holds a run of more than LongWord characters without a
-// blank or a line end.
-bool HasLongWord(const QByteArray& body);
-
-// Synchronous: for small bodies, and where no loader is at hand.
-void ShowBody(QTextEdit* view, const QByteArray& body);
-
-class BodyLoader : public QObject {
+class BodyView : public QWidget {
     Q_OBJECT
 public:
-    explicit BodyLoader(QObject* parent = nullptr);
-    ~BodyLoader() override;
+    // Bodies up to this size are read at once.
+    static constexpr qsizetype AsyncBytes = 64 * 1024;
+    // What a character of a laid-out page costs, measured with formatted
+    // text on an X display (glyphs, lines and formats included).
+    static constexpr qint64 LaidOutBytesPerChar = 40;
 
-    void Show(QTextEdit* view, const QByteArray& body);
-    // Readings that run or wait now.
-    int Pending() const { return int(jobs_.size()); }
+    // The text view is named viewName; the bar's controls (BodyBar,
+    // PageLabel, PrevPageBtn, NextPageBtn, SaveBodyBtn) have suffix after
+    // their names, so that two views on one window differ.
+    BodyView(const QString& viewName, const QString& suffix, QWidget* parent = nullptr);
+    ~BodyView() override;
+
+    QTextEdit* Text() const { return view_; }
+    // Where big bodies are read (it must outlive the view, or be null: then
+    // every body is read at once).
+    void SetLoader(BodyLoader* loader);
+    // Save to file asks for the file and tells its failures through it.
+    void SetContext(HostContext* context) { context_ = context; }
+    // The texts of the bar in that language.
+    void SetLanguage(Language language);
+
+    void Show(const QByteArray& body);
+    void Clear();
+    // Keeps the page on show and lets go of the rest of a long body (or of
+    // its reading); the bar says where the rest is.
+    void Collapse();
+    bool Collapsed() const { return collapsed_; }
+
+    int PageCount() const { return pages_ ? pages_->PageCount() : 1; }
+    int CurrentPage() const { return page_; } // from 0
+    bool Reading() const { return reading_; }
+    qint64 Cost() const;
+
+    QWidget* Bar() const { return bar_; }
+    QLabel* PageLabel() const { return label_; }
+    QPushButton* PreviousButton() const { return previous_; }
+    QPushButton* NextButton() const { return next_; }
+    QPushButton* SaveButton() const { return save_; }
+
+public Q_SLOTS:
+    void PrevPageBtnClick();
+    void NextPageBtnClick();
+    void SaveBodyBtnClick();
+
+Q_SIGNALS:
+    // The view took a body, or dropped one: its cost changed.
+    void CostChanged();
 
 private:
-    struct Job;
-    void Start(Job* job);
-    void Done(Job* job, std::vector<QTextDocument*> docs);
+    void ShowPages(std::shared_ptr<const BodyPages> pages);
+    void ShowPage(int page);
+    void SetDocument(QTextDocument* doc);
+    void UpdateBar();
+    void Release(); // the body, its pages and the request for them
 
-    std::vector<std::unique_ptr<Job>> jobs_;
-    QHash<QTextEdit*, Job*> wanted_; // what each view waits for
+    QTextEdit* view_;
+    QWidget* bar_;
+    QLabel* label_;
+    QPushButton* previous_;
+    QPushButton* next_;
+    QPushButton* save_;
+    QPointer<BodyLoader> loader_;
+    HostContext* context_ = nullptr;
+    Language language_ = Language::English;
+    std::shared_ptr<const BodyPages> pages_; // only while there is more than one
+    QByteArray body_;                        // only while it is read or has pages
+    int page_ = 0;
+    qsizetype pageChars_ = 0;
+    bool reading_ = false;
+    bool collapsed_ = false;
 };
 
 } // namespace corvane

@@ -5,6 +5,7 @@
 #include "common/soundplayer.h"
 #include "common/timedwait.h"
 #include "editor/messagebody.h"
+#include "messaging/bodyview.h"
 #include "messaging/messageheader.h"
 #include "messaging/messagelistener.h"
 #include "messaging/newestpopupkey.h"
@@ -172,7 +173,6 @@ void MessagingController::ReportFailures(const QList<SendTarget>& targets,
 }
 
 namespace {
-constexpr char BodyBytes[] = "bodyBytes"; // of the message a popup shows
 // An automatic answer starts with the answer keyword of either language.
 bool IsAutomaticAnswer(const QByteArray& body) {
     for (const StringTable* table : {&HolderE(), &HolderR()})
@@ -227,36 +227,8 @@ void MessagingController::MsgServerClientRead(const QByteArray& record, const QH
                                          FromAnsi(msg.Recipient), QDateTime::currentDateTime());
     const bool autoAnswer = c_.CheckBox6->isChecked();
     if (c_.IsPopupMenu->isChecked() && onlineFlag_ && !autoAnswer) {
-        auto* popup = new TPopupForm(language_, [this] {
-            if (restoreApplication_)
-                restoreApplication_();
-            PrepareReply();
-        });
-        popup->SetMessage(header, msg.Body, &loader_);
-        // A flood of messages does not open windows without end: beyond the
-        // bound the oldest popup makes room (its message stays in the store).
-        popups_.removeIf([](const QPointer<TPopupForm>& p) { return p.isNull(); });
-        const auto bytes = [this] {
-            qint64 sum = 0;
-            for (const QPointer<TPopupForm>& p : popups_)
-                sum += p ? p->property(BodyBytes).toLongLong() : 0;
-            return sum;
-        };
-        while (!popups_.isEmpty() &&
-               (popups_.size() >= MaxPopups || bytes() + msg.Body.size() > MaxPopupBytes)) {
-            QPointer<TPopupForm> oldest = popups_.takeFirst();
-            if (oldest)
-                oldest->close();
-        }
-        popup->setProperty(BodyBytes, qint64(msg.Body.size()));
-        for (auto p = popups_.crbegin(); p != popups_.crend(); ++p)
-            if (*p && (*p)->IsOpen()) {
-                popup->PlaceAfter((*p)->pos()); // not over the previous one
-                break;
-            }
-        popups_.append(popup);
+        OpenPopup(header, msg.Body);
         LastSender = FromAnsi(msg.Sender);
-        popup->ShowBesideModalBoxes();
     }
     // The record is safe before anything is answered: the answer goes out in
     // the background and tells its failures after that.
@@ -270,6 +242,47 @@ void MessagingController::MsgServerClientRead(const QByteArray& record, const QH
             LastSender = FromAnsi(msg.Sender);
         else
             AutomaticAnswer(msg.Sender, from);
+    }
+}
+
+void MessagingController::OpenPopup(const QString& header, const QByteArray& body) {
+    auto* popup = new TPopupForm(
+        language_,
+        [this] {
+            if (restoreApplication_)
+                restoreApplication_();
+            PrepareReply();
+        },
+        &context_);
+    popups_.removeIf([](const QPointer<TPopupForm>& p) { return p.isNull(); });
+    for (auto p = popups_.crbegin(); p != popups_.crend(); ++p)
+        if (*p && (*p)->IsOpen()) {
+            popup->PlaceAfter((*p)->pos()); // not over the previous one
+            break;
+        }
+    popups_.append(popup);
+    connect(popup->Body(), &BodyView::CostChanged, this, &MessagingController::LimitPopups,
+            Qt::QueuedConnection);
+    popup->SetMessage(header, body, &loader_);
+    popup->ShowBesideModalBoxes();
+    LimitPopups();
+}
+
+void MessagingController::LimitPopups() {
+    // A flood of messages does not open windows, nor hold memory, without
+    // end: beyond the count the oldest popups close, beyond the cost they
+    // keep only their page (their messages stay in the store).
+    popups_.removeIf([](const QPointer<TPopupForm>& p) { return p.isNull() || !p->IsOpen(); });
+    while (popups_.size() > MaxPopups)
+        popups_.takeFirst()->close(); // it deletes itself, and gives its memory back
+    qint64 cost = 0;
+    for (const QPointer<TPopupForm>& p : popups_)
+        cost += p->Body()->Cost();
+    for (qsizetype i = 0; i + 1 < popups_.size() && cost > MaxPopupCost; ++i) {
+        BodyView* body = popups_[i]->Body();
+        cost -= body->Cost();
+        body->Collapse();
+        cost += body->Cost();
     }
 }
 

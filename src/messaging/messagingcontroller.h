@@ -11,7 +11,7 @@
 // at the same time, each within the context's delivery time, while the
 // window keeps running.
 #include "common/hostcontext.h"
-#include "messaging/bodyview.h"
+#include "messaging/bodyloader.h"
 #include "messaging/messageclient.h"
 #include "messaging/recipients.h"
 #include "messaging/sendresult.h"
@@ -107,10 +107,14 @@ public:
 
     // Automatic answers that may wait for the one on its way.
     static constexpr size_t MaxWaitingAnswers = 64;
-    // Popups open at once, and the bytes of the bodies they show; a new one
-    // beyond either closes the oldest.
+    // Popups open at once, and what they cost together (BodyView::Cost: the
+    // page each shows, laid out, and the pages and bytes of a long body). A
+    // new one beyond the count closes the oldest. Beyond the cost, also when
+    // a popup's cost grows once its body is read, the oldest keep only the
+    // page they show (the rest is on the Incoming page), which bounds them
+    // by the count; the newest always stays whole.
     static constexpr int MaxPopups = 20;
-    static constexpr qint64 MaxPopupBytes = 32 * 1024 * 1024;
+    static constexpr qint64 MaxPopupCost = 32 * 1024 * 1024;
     // Reads big bodies for the popups and the Incoming page.
     BodyLoader& Loader() { return loader_; }
 
@@ -124,6 +128,9 @@ private:
     void ReportFailures(const QList<SendTarget>& targets, const QList<DeliveryOutcome>& outcomes);
     void AutomaticAnswer(const QByteArray& sender, const QHostAddress& from);
     void StartNextAnswer();
+    void OpenPopup(const QString& header, const QByteArray& body);
+    // Closes or collapses the oldest popups beyond the bounds.
+    void LimitPopups();
 
     MessagingControls c_;
     HostContext& context_;

@@ -46,7 +46,8 @@ QString FitHeader(const QString& header, const QFontMetrics& metrics, int width)
     return shown + time;
 }
 
-TPopupForm::TPopupForm(const LanguageState& language, std::function<void()> replyAction)
+TPopupForm::TPopupForm(const LanguageState& language, std::function<void()> replyAction,
+                       HostContext* context)
     : QDialog(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
       language_(language), replyAction_(std::move(replyAction)) {
     setObjectName(QStringLiteral("PopupForm"));
@@ -64,14 +65,11 @@ TPopupForm::TPopupForm(const LanguageState& language, std::function<void()> repl
     PaintButtonFace(Edit1);
     layout->addWidget(Edit1);
 
-    Memo1 = new QTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard |
-                                   Qt::LinksAccessibleByMouse);
-    Memo1->setAccessibleName(QStringLiteral("Message text"));
+    body_ = new corvane::BodyView(QStringLiteral("Memo1"), QString(), this);
+    body_->SetContext(context);
+    Memo1 = body_->Text();
     PaintButtonFace(Memo1);
-    layout->addWidget(Memo1, 1);
+    layout->addWidget(body_, 1);
 
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("Panel1"));
@@ -117,10 +115,8 @@ void TPopupForm::PlaceAfter(const QPoint& previous) {
 void TPopupForm::SetMessage(const QString& header, const QByteArray& body, BodyLoader* loader) {
     header_ = header;
     ShowHeader();
-    if (loader)
-        loader->Show(Memo1, body);
-    else
-        ShowBody(Memo1, body);
+    body_->SetLoader(loader);
+    body_->Show(body);
 }
 
 void TPopupForm::ShowHeader() {
@@ -227,6 +223,7 @@ void TPopupForm::FormShow() {
         captions.title, QKeySequence(ReachKey).toString(QKeySequence::NativeText)));
     ReplyBtn->setText(captions.replyButton);
     CloseBtn->setText(captions.closeButton);
+    body_->SetLanguage(language_.Current());
 }
 
 void TPopupForm::showEvent(QShowEvent* event) {

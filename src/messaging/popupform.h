@@ -30,6 +30,8 @@ class QTextEdit;
 namespace corvane {
 
 class BodyLoader;
+class BodyView;
+class HostContext;
 class LanguageState;
 
 // The header line as it fits into width pixels: the part before the time is
@@ -44,11 +46,13 @@ public:
 
     // replyAction is what Reply runs before the popup closes (the main window
     // restores itself and prepares the answer); anything it throws is dropped.
-    // The language state must outlive the popup.
-    TPopupForm(const LanguageState& language, std::function<void()> replyAction);
+    // The language state must outlive the popup, and so must the context,
+    // through which a long body is saved to a file (without one it is not).
+    TPopupForm(const LanguageState& language, std::function<void()> replyAction,
+               HostContext* context = nullptr);
 
     // Puts the header into Edit1 and the body into Memo1 (a big body through
-    // the loader, which must outlive the popup).
+    // the loader, which must outlive the popup or be null).
     void SetMessage(const QString& header, const QByteArray& body, BodyLoader* loader = nullptr);
     // Opens a step away from this earlier popup (its outer top-left corner)
     // instead of in the centre.
@@ -69,6 +73,8 @@ public:
 
     QLineEdit* HeaderLine() const { return Edit1; }
     QTextEdit* BodyView() const { return Memo1; }
+    // Memo1 with the bar of a body longer than one page.
+    corvane::BodyView* Body() const { return body_; }
     QPushButton* ReplyButton() const { return ReplyBtn; }
     QPushButton* CloseButton() const { return CloseBtn; }
 
@@ -94,6 +100,7 @@ private:
     const LanguageState& language_;
     std::function<void()> replyAction_;
     QLineEdit* Edit1;
+    corvane::BodyView* body_;
     QTextEdit* Memo1;
     QPushButton* ReplyBtn;
     QPushButton* CloseBtn;

@@ -47,7 +47,7 @@ QFrame* AddPanel(QWidget* parent, QBoxLayout* layout, const char* name, const QS
 
 StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
                      const LanguageState& language, QObject* parent)
-    : QObject(parent), store_(kind, context, language), tabSheet_(tabSheet) {
+    : QObject(parent), store_(kind, context, language), tabSheet_(tabSheet), language_(language) {
     const PageNames& names = NamesFor(kind);
     const QString suffix = QLatin1String(names.suffix);
 
@@ -113,16 +113,14 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
     pageLayout->setStretchFactor(bodyArea, 1);
     auto* bodyLayout = new QVBoxLayout(bodyArea);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
-    bodyView_ = new QTextEdit(bodyArea);
-    bodyView_->setObjectName(QLatin1String(names.bodyView));
-    bodyView_->setReadOnly(true);
-    bodyView_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard |
-                                       Qt::LinksAccessibleByMouse);
+    body_ = new corvane::BodyView(QLatin1String(names.bodyView), suffix, bodyArea);
+    body_->SetContext(&context);
+    body_->SetLanguage(language.Current());
+    bodyView_ = body_->Text();
     bodyView_->setFocusPolicy(Qt::StrongFocus);
-    bodyView_->setAccessibleName(QStringLiteral("Message text"));
     if (kind == StoreKind::Outgoing)
         bodyView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    bodyLayout->addWidget(bodyView_);
+    bodyLayout->addWidget(body_);
 
     store_.SetView(this);
 }
@@ -148,8 +146,13 @@ void StorePage::AppendToStore(const QString& header, const QByteArray& body) {
     store_.AppendToStore(ToAnsi(header), body);
 }
 
+void StorePage::SetBodyLoader(BodyLoader* loader) {
+    body_->SetLoader(loader);
+}
+
 void StorePage::RetranslateCounter() {
     store_.RetranslateCounter();
+    body_->SetLanguage(language_.Current());
 }
 
 void StorePage::FirstMsgBtnClick() {
@@ -180,14 +183,11 @@ void StorePage::ShowMessage(const QByteArray& header, const QByteArray& body) {
     headerLine_->setAccessibleDescription(parts.mark);
     deliveryMark_->setText(parts.mark);
     deliveryMark_->setVisible(!parts.mark.isEmpty());
-    if (loader_)
-        loader_->Show(bodyView_, body);
-    else
-        ShowBody(bodyView_, body);
+    body_->Show(body);
 }
 
 void StorePage::ClearMessage() {
-    bodyView_->clear();
+    body_->Clear();
     headerLine_->clear();
     headerLine_->setToolTip(QString());
     headerLine_->setAccessibleDescription(QString());

@@ -26,6 +26,7 @@ class QWidget;
 namespace corvane {
 
 class BodyLoader;
+class BodyView;
 class HostContext;
 
 class StorePage : public QObject, private MessageStoreView {
@@ -42,9 +43,10 @@ public:
     // front.
     void AppendToStore(const QString& header, const QByteArray& body);
     // Big bodies are read into the body view through the loader (which must
-    // outlive the page); without one, at once.
-    void SetBodyLoader(BodyLoader* loader) { loader_ = loader; }
-    // Renders the counter again from the current string table.
+    // outlive the page, or be null); without one, at once.
+    void SetBodyLoader(BodyLoader* loader);
+    // Renders the counter, and the bar of a long body, again in the current
+    // language.
     void RetranslateCounter();
 
     StoreKind Kind() const { return store_.Kind(); }
@@ -60,6 +62,8 @@ public:
     // under the header, readable at any width.
     QLabel* DeliveryMark() const { return deliveryMark_; }
     QTextEdit* BodyView() const { return bodyView_; }
+    // The body view with the bar of a body longer than one page.
+    corvane::BodyView* Body() const { return body_; }
 
 public Q_SLOTS:
     void FirstMsgBtnClick();
@@ -91,8 +95,9 @@ private:
     QLabel* dropped_ = nullptr; // the note that old messages went
     QLineEdit* headerLine_ = nullptr;
     QLabel* deliveryMark_ = nullptr;
+    corvane::BodyView* body_ = nullptr;
     QTextEdit* bodyView_ = nullptr;
-    BodyLoader* loader_ = nullptr;
+    const LanguageState& language_;
 };
 
 } // namespace corvane

@@ -19,6 +19,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bed  # noqa: E402
+import bigbodyscenario  # noqa: E402
 import chatscenario  # noqa: E402
 import floodscenario  # noqa: E402
 import receivescenario  # noqa: E402
@@ -492,6 +493,13 @@ def scenario_chat_flood(b, tools):
 scenario_chat_flood.__doc__ = floodscenario.scenario_chat_flood.__doc__
 
 
+def scenario_big_body(b, tools):
+    bigbodyscenario.scenario_big_body(b, tools, sys.modules[__name__])
+
+
+scenario_big_body.__doc__ = bigbodyscenario.scenario_big_body.__doc__
+
+
 def scenario_stored_auto_answer(b, tools):
     settingsscenario.scenario_stored_auto_answer(b, tools, sys.modules[__name__])
 
@@ -545,6 +553,7 @@ SCENARIOS = {
     "held_slots": (3, scenario_held_slots),
     "port_abuse": (3, scenario_port_abuse),
     "stored_auto_answer": (2, scenario_stored_auto_answer),
+    "big_body": (3, scenario_big_body),
 }
 
 

@@ -9,6 +9,7 @@
 #include "editor/editorformat.h"
 #include "editor/editortoolbar.h"
 #include "editor/messagebody.h"
+#include "messaging/bodyview.h"
 #include "messaging/messageclient.h"
 #include "messaging/messageheader.h"
 #include "messaging/messagelistener.h"
@@ -683,18 +684,23 @@ TEST(MessagingFlow, PopupsStayBoundedAndABigBodyIsReadOnceForPopupAndPage) {
     EXPECT_EQ(open.last()->BodyView()->toPlainText(), QString::number(n)); // the oldest went
 
     // A big body with a long word: read off the window's thread, once, and
-    // shown whole in both views, which break lines anywhere.
-    QByteArray body = QByteArray(3 * LongWord, 'w');
-    while (body.size() < 3 * AsyncBytes)
+    // shown a page at a time in both views, which break the long word's lines
+    // anywhere; the pages hold the whole body.
+    QByteArray body = QByteArray(3 * BodyPages::LongWord, 'w');
+    while (body.size() < 3 * BodyView::AsyncBytes)
         body += " some ordinary words";
     ASSERT_EQ(DeliverToAll(sender, {to}, TMsg{"Anna", "Boris", body, "Anna"}.Encode()),
               QList<DeliveryOutcome>{DeliveryOutcome::Delivered});
     ASSERT_TRUE(WaitUntil([&] { return office[0].Messaging->Loader().Pending() == 0; }, 30000));
     open = office[0].Messaging->OpenPopups();
-    QTextEdit* views[] = {open.last()->BodyView(), office[0].Incoming->BodyView()};
-    EXPECT_NE(views[0]->document(), views[1]->document());
-    for (QTextEdit* view : views) {
-        EXPECT_EQ(view->toPlainText().remove(QLatin1Char('\n')), QString::fromLatin1(body));
-        EXPECT_EQ(view->wordWrapMode(), QTextOption::WrapAnywhere);
+    BodyView* views[] = {open.last()->Body(), office[0].Incoming->Body()};
+    EXPECT_NE(views[0]->Text()->document(), views[1]->Text()->document());
+    for (BodyView* view : views) {
+        ASSERT_GT(view->PageCount(), 1);
+        EXPECT_EQ(view->Text()->wordWrapMode(), QTextOption::WrapAnywhere);
+        QString all;
+        for (int page = 0; page < view->PageCount(); ++page, view->NextButton()->click())
+            all += view->Text()->toPlainText().remove(QLatin1Char('\n'));
+        EXPECT_EQ(all, QString::fromLatin1(body));
     }
 }
