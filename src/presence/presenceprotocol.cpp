@@ -42,6 +42,7 @@ void PresenceProtocol::PresenceSweep() {
     Reconcile();
     ++sweeps_;
     timer_.setInterval(context_.timings.presenceIntervalMs);
+    Q_EMIT Reconciled();
 }
 
 void PresenceProtocol::SetOnline(bool online) {
@@ -93,6 +94,10 @@ void PresenceProtocol::IcqSlotMessageAvail(const QByteArray& msg, const QString&
         if (answer_)
             answer_(d.computer, from,
                     IAmHereDatagram(context_.LocalComputerName(), onlineFlag_, alias_()));
+        if (!from.isNull() && d.computer.size() <= MaxNameLength &&
+            d.computer.compare(packetSender, Qt::CaseInsensitive) == 0 &&
+            HostResolver::IsComputerName(d.computer))
+            Q_EMIT RequestHeard(d.computer, from);
         break;
     case PresenceDatagram::Kind::IAmHere:
     case PresenceDatagram::Kind::OnlineNotify:

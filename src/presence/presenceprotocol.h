@@ -97,6 +97,11 @@ Q_SIGNALS:
     // No node of the tree names this computer any more since its departure
     // or a sweep: presence no longer sees it.
     void ComputerGone(const QString& computer);
+    // A request came from from, sent by the computer it names (so it can be
+    // asked back).
+    void RequestHeard(const QString& computer, const QHostAddress& from);
+    // A sweep has reconciled the tree: a round of requests has ended.
+    void Reconciled();
 
 private:
     void RxTimerEvent1Timer();
