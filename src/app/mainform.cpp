@@ -46,7 +46,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <cstdio>
 
 namespace corvane {
 
@@ -88,7 +87,7 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     setCentralWidget(central);
     BuildComposePage();
     Options = new OptionsPage(TabSheet5, this);
-    Options->BindAutostart(context_);
+    Options->Bind(context_, [this] { return DualLang1->GetLanguage(); });
     BuildBottomPanel();
     layout->addWidget(Panel1);
     BuildMenu();
@@ -397,7 +396,8 @@ void TMainForm::BuildFormStorage() {
     ChatForm->SaveFormSettings = [this](QWidget* window) {
         ChatStorage(window).SaveWindowSettings(false);
     };
-    FormStorage1->hiddenIsMinimized = true; // in the tray
+    FormStorage1->Bind(Options->OtherNetworksProperty()); // before the endpoint opens
+    FormStorage1->hiddenIsMinimized = true;               // in the tray
     FormStorage1->showStateHandler = [this](ShowState state) { restoredShowState_ = state; };
     FormStorage1->Store().OnRestorePlacement = [this] { FormStorage1RestorePlacement(); };
     FormStorage1->Store().OnSavePlacement = [this](FileWriter& files) {

@@ -166,9 +166,10 @@ bool DatagramNetwork::IsOwnNetwork(const QHostAddress& address) const {
     if (address == net.selfAddress || address == net.bindAddress ||
         broadcastTargets_.contains(address))
         return true;
-    for (const auto& [ip, prefix] : ownSubnets_)
-        if (address.isInSubnet(ip, prefix))
-            return true;
+    for (const auto& subnets : {ownSubnets_, net.ownSubnets})
+        for (const auto& [ip, prefix] : subnets)
+            if (address.isInSubnet(ip, prefix))
+                return true;
     return false;
 }
 
