@@ -46,10 +46,10 @@ PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const Pre
             protocol_.IcqSlotMessageAvail(msg, origin.sender, origin.address);
         });
     };
-    // Computers on other networks: a newcomer is asked back at once, and a
-    // round ends with the reconciliation.
+    // Computers on other networks: a newcomer is asked back at once, and the
+    // list is asked again each round.
     connect(&protocol_, &PresenceProtocol::RequestHeard, this, &PresenceDirectory::AskBack);
-    connect(&protocol_, &PresenceProtocol::Reconciled, this, [this] {
+    connect(&protocol_, &PresenceProtocol::RoundStarted, this, [this] {
         if (context_.datagrams)
             context_.datagrams->Others().NewRound();
     });

@@ -33,6 +33,8 @@ void PresenceProtocol::IcqSlotOpen() {
 
 void PresenceProtocol::WhoIsHereEvent() {
     list_.Clear();
+    if (sweeps_ > 0)
+        Q_EMIT RoundStarted();
     BroadcastRequest();
     next_ = TimerHandler::Sweep;
 }
@@ -42,7 +44,6 @@ void PresenceProtocol::PresenceSweep() {
     Reconcile();
     ++sweeps_;
     timer_.setInterval(context_.timings.presenceIntervalMs);
-    Q_EMIT Reconciled();
 }
 
 void PresenceProtocol::SetOnline(bool online) {

@@ -100,8 +100,10 @@ Q_SIGNALS:
     // A request came from from, sent by the computer it names (so it can be
     // asked back).
     void RequestHeard(const QString& computer, const QHostAddress& from);
-    // A sweep has reconciled the tree: a round of requests has ended.
-    void Reconciled();
+    // A round of requests begins: the timer's request after a sweep (its
+    // first request, right after the creation, belongs to the round that
+    // began then), just before that request goes out.
+    void RoundStarted();
 
 private:
     void RxTimerEvent1Timer();

@@ -53,7 +53,7 @@ public:
     void Heard(const QHostAddress& address);
     // Queues one packet to one remembered asker (asking it back).
     bool QueueTo(const QHostAddress& address, const QByteArray& packet);
-    // A round of requests has ended (presence reconciled its tree).
+    // A round of requests begins (the presence timer's request).
     void NewRound();
 
     const RemoteAskers& Askers() const { return askers_; }

@@ -22,7 +22,7 @@ public:
     bool Asked(quint32 address);
     // Something valid came from address: a remembered one counts as heard.
     void Heard(quint32 address);
-    // A round of requests has ended: forgets who was not heard for long.
+    // A new round of requests begins: forgets who was not heard for long.
     void NewRound();
 
     bool Contains(quint32 address) const { return askers_.contains(address); }

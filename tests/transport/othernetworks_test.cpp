@@ -110,7 +110,7 @@ TEST(RemoteAskers, RememberedUpToTheBoundAndForgottenAfterTwoSilentRounds) {
         {"a asks: new", [&] { return askers.Asked(a); }, true, 1},
         {"a asks again: known", [&] { return askers.Asked(a); }, false, 1},
         {"b asks", [&] { return askers.Asked(b); }, true, 2},
-        {"round 1 ends (both heard in it)",
+        {"round 2 begins (both heard in round 1)",
          [&] {
              askers.NewRound();
              return true;
@@ -122,20 +122,20 @@ TEST(RemoteAskers, RememberedUpToTheBoundAndForgottenAfterTwoSilentRounds) {
              return true;
          },
          true, 2},
-        {"round 2 ends: b silent once",
+        {"round 3 begins: b silent in one round",
          [&] {
              askers.NewRound();
              return askers.Contains(b);
          },
          true, 2},
-        {"round 3 ends: b silent twice",
+        {"round 4 begins: b silent in two",
          [&] {
              askers.NewRound();
              return askers.Contains(b);
          },
          false, 1},
-        {"a was silent in round 3 only", [&] { return askers.Contains(a); }, true, 1},
-        {"round 4 ends: a silent twice",
+        {"a silent in round 3 only", [&] { return askers.Contains(a); }, true, 1},
+        {"round 5 begins: a silent in two",
          [&] {
              askers.NewRound();
              return askers.Contains(a);
