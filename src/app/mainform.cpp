@@ -30,7 +30,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -152,6 +151,7 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     Editor->AttachContextMenu(Incoming->BodyView());
     // The last restore step: the toolbar's state becomes the editor's format.
     AfterEndpointOpen.push_back([this] { Editor->ApplyToolbarToEditor(); });
+    AfterEndpointOpen.push_back([this] { Options->TellStoredRefusal(); });
     Languages = new LanguageSwitch(
         Language,
         LanguageControls{this, RadioGroup1Items, Russian1, English1, CompNameBtn, SendBtn,

@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace corvane {
 namespace {
@@ -69,9 +70,8 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
     NetworksEdit->setAccessibleName(QStringLiteral("Other networks"));
     NetworksEdit->setPlaceholderText(QStringLiteral("10.2.0.0/24, 10.3.1.7, pc7.branch"));
     NetworksEdit->setToolTip(
-        QStringLiteral("Computers beyond routers, found by asking them directly: IPv4 addresses, "
-                       "host names or networks such as 10.2.0.0/24 (at most /22), separated by "
-                       "commas"));
+        QStringLiteral("Computers beyond routers, asked directly:\nIPv4 addresses, host names or "
+                       "networks\nsuch as 10.2.0.0/24 (at most /22), separated by commas"));
     Label5->setBuddy(NetworksEdit);
     layout->addWidget(Label5);
     layout->addWidget(NetworksEdit);
@@ -127,24 +127,37 @@ void OptionsPage::NetworksEditDone() {
     ApplyNetworks(false);
 }
 
-bool OptionsPage::ApplyNetworks(bool stored) {
+void OptionsPage::ApplyNetworks(bool stored) {
     if (!networksContext_ || !networksContext_->datagrams)
-        return false;
+        return;
     OtherNetworkList list;
     const QString text = NetworksEdit->text();
-    if (const auto error = OtherNetworkList::Parse(text, &list)) {
-        const Language language = language_ ? language_() : Language::English;
-        ShowGeneralError(*networksContext_,
-                         SettingsTexts::OtherNetworksRefused(language, *error, stored));
-        // The person can correct the entry at once.
-        const qsizetype at = text.indexOf(error->entry);
-        NetworksEdit->setFocus(Qt::OtherFocusReason);
-        if (at >= 0)
-            NetworksEdit->setSelection(int(at), int(error->entry.size()));
-        return false;
+    const auto error = OtherNetworkList::Parse(text, &list);
+    if (!error) {
+        networksContext_->datagrams->Others().SetList(list);
+        return;
     }
-    networksContext_->datagrams->Others().SetList(list);
-    return true;
+    if (stored) {
+        storedRefusal_ = error; // told when the window has started
+        return;
+    }
+    TellRefusal(*error, false);
+    // The person can correct the entry at once.
+    const qsizetype at = text.indexOf(error->entry);
+    NetworksEdit->setFocus(Qt::OtherFocusReason);
+    if (at >= 0)
+        NetworksEdit->setSelection(int(at), int(error->entry.size()));
+}
+
+void OptionsPage::TellRefusal(const OtherNetworkError& error, bool stored) {
+    const Language language = language_ ? language_() : Language::English;
+    ShowGeneralError(*networksContext_,
+                     SettingsTexts::OtherNetworksRefused(language, error, stored));
+}
+
+void OptionsPage::TellStoredRefusal() {
+    if (const auto error = std::exchange(storedRefusal_, std::nullopt))
+        TellRefusal(*error, true);
 }
 
 StoredProperty OptionsPage::OtherNetworksProperty() {

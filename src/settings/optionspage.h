@@ -4,12 +4,14 @@
 // controls' handlers live with the subsystems that own them (exit
 // confirmation, messages, presence; Enter in the alias field applies the
 // name through the address book).
+#include "common/othernetworklist.h"
 #include "settings/formstorage.h"
 #include "settings/stringtable.h"
 
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -49,8 +51,10 @@ public:
     // use stays.
     void NetworksEditDone();
     // The main window's stored value "OtherNetworks": the field's text. A
-    // stored list that is refused is told the same way, and none is used.
+    // stored list that is refused is not used, and is told the same way by
+    // TellStoredRefusal, the last step of the window's start.
     StoredProperty OtherNetworksProperty();
+    void TellStoredRefusal();
 
     // "Always on Top" toggled: the page's window stays above the others or
     // not, without moving.
@@ -73,10 +77,12 @@ public:
 
 private:
     void ShowAutostart();
-    bool ApplyNetworks(bool stored);
+    void ApplyNetworks(bool stored);
+    void TellRefusal(const OtherNetworkError& error, bool stored);
     HostContext* context_ = nullptr;
     HostContext* networksContext_ = nullptr;
     std::function<Language()> language_;
+    std::optional<OtherNetworkError> storedRefusal_;
     std::unique_ptr<SessionAutostart> autostart_;
 };
 

@@ -176,9 +176,14 @@ TEST(MainFormSettings, OtherNetworksComeFromTheFileOrTheFieldAndABadEntryIsNamed
     const auto listed = [&](TMainForm& form) { return form.Datagrams().Others().List(); };
     {
         TMainForm form(c.context);
+        // Refused as stored: told in the stored language once the window has
+        // started, nothing is asked, the text stays to be corrected.
+        c.dialogs.onShow = [&](const test::ShownBox&) {
+            EXPECT_TRUE(form.IcqSlot->Active());
+            EXPECT_EQ(form.Language.Current(), Language::Russian);
+        };
         form.RestoreApplication();
-        // Refused as stored: told in the stored language, nothing is asked,
-        // the text stays to be corrected.
+        c.dialogs.onShow = nullptr;
         ASSERT_EQ(c.dialogs.shown.size(), 1u);
         EXPECT_TRUE(
             c.dialogs.shown[0].text.startsWith(QStringLiteral("Другие сети: сеть «10.9.0.0/21»")))
