@@ -162,11 +162,18 @@ TEST(OtherNetworks, TheListIsSweptOnceARoundAndAskersGetEveryBroadcast) {
     EXPECT_TRUE(o.Flush().isEmpty());
 
     // A list set after a request is swept at once with it: a network, one
-    // partly and one address wholly of the own network, another address.
-    o.List("10.0.1.0/24, 10.0.0.0/30, 10.0.0.5, 10.4.4.4");
+    // partly and one address wholly of the own network, another address, and
+    // names through the resolver (learned, looked up, unknown).
+    o.resolver.Learn(QStringLiteral("HOST9"), QHostAddress("10.8.8.8"));
+    o.resolver.SetSystemLookup([](const QString& name, QObject*, auto found) {
+        found(name == QLatin1String("pc7.branch") ? QList{QHostAddress("10.7.7.7")}
+                                                  : QList<QHostAddress>{});
+    });
+    o.List("10.0.1.0/24, 10.0.0.0/30, 10.0.0.5, 10.4.4.4, host9, pc7.branch, nosuch");
     auto to = o.Flush();
-    EXPECT_EQ(to.size(), 254 + 1) << "own networks are left to the broadcast";
-    EXPECT_EQ(to.value(V4("10.4.4.4")), QByteArrayList{"req0"});
+    EXPECT_EQ(to.size(), 254 + 1 + 2) << "own networks are left to the broadcast";
+    for (const char* a : {"10.4.4.4", "10.8.8.8", "10.7.7.7"})
+        EXPECT_EQ(to.value(V4(a)), QByteArrayList{"req0"}) << a;
     EXPECT_FALSE(to.contains(V4("10.0.1.0")) || to.contains(V4("10.0.1.255")));
 
     // Later requests of the round and other broadcasts go to askers only.
@@ -187,7 +194,7 @@ TEST(OtherNetworks, TheListIsSweptOnceARoundAndAskersGetEveryBroadcast) {
     o.listening = true;
     o.others.Spread("req4", "CORVANE3", true);
     to = o.Flush();
-    EXPECT_EQ(to.size(), 255);
+    EXPECT_EQ(to.size(), 257);
     EXPECT_EQ(to.value(V4("10.0.1.9")), QByteArrayList{"req4"});
 
     // A changed list is swept at once with the last request; an empty one
