@@ -2,6 +2,8 @@
 
 #include "common/hostresolver.h"
 
+#include <cstdio>
+
 namespace corvane {
 
 OtherNetworks::OtherNetworks(HostResolver& resolver, Hooks hooks, QObject* parent)
@@ -22,6 +24,11 @@ void OtherNetworks::SetList(const OtherNetworkList& list) {
         return;
     list_ = list;
     ++generation_;
+    QStringList entries;
+    for (const OtherNetworkEntry& e : list_.Entries())
+        entries.append(e.text);
+    std::fprintf(stderr, "corvane: other networks asked by unicast: %s\n",
+                 entries.isEmpty() ? "none" : qPrintable(entries.join(QStringLiteral(", "))));
     sweptThisRound_ = false;
     pacer_.Queue(UnicastPacer::Lane::Sweep, {}, {}); // what was left of the old list
     Sweep();
