@@ -88,7 +88,7 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     setCentralWidget(central);
     BuildComposePage();
     Options = new OptionsPage(TabSheet5, this);
-    Options->BindAutostart(context_);
+    Options->Bind(context_, [this] { return DualLang1->GetLanguage(); });
     BuildBottomPanel();
     layout->addWidget(Panel1);
     BuildMenu();
@@ -144,6 +144,7 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     Editor->AttachContextMenu(Incoming->BodyView());
     // The last restore step: the toolbar's state becomes the editor's format.
     AfterEndpointOpen.push_back([this] { Editor->ApplyToolbarToEditor(); });
+    AfterEndpointOpen.push_back([this] { Options->TellStoredRefusal(); });
     Languages = new LanguageSwitch(
         Language,
         LanguageControls{this, RadioGroup1Items, Russian1, English1, CompNameBtn, SendBtn,
@@ -388,7 +389,8 @@ void TMainForm::BuildFormStorage() {
     ChatForm->SaveFormSettings = [this](QWidget* window) {
         ChatStorage(window).SaveWindowSettings(false);
     };
-    FormStorage1->hiddenIsMinimized = true; // in the tray
+    FormStorage1->Bind(Options->OtherNetworksProperty()); // before the endpoint opens
+    FormStorage1->hiddenIsMinimized = true;               // in the tray
     FormStorage1->showStateHandler = [this](ShowState state) { restoredShowState_ = state; };
     FormStorage1->Store().OnRestorePlacement = [this] { FormStorage1RestorePlacement(); };
     FormStorage1->Store().OnSavePlacement = [this](FileWriter& files) {

@@ -6,6 +6,7 @@
 
 #include <QHostAddress>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -27,6 +28,10 @@ struct NetworkSettings {
     // of every up IPv4 interface is added at start.
     QList<QHostAddress> broadcastTargets;
     bool discoverBroadcasts = true;
+    // Networks that count as this computer's own besides those of its
+    // interfaces: a broadcast reaches them, so nothing goes to them by
+    // unicast as to other networks, and their requests are not remembered.
+    QList<QPair<QHostAddress, int>> ownSubnets;
     quint16 datagramPort = DefaultPort;
     quint16 messagePort = DefaultPort;
 };

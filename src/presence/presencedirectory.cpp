@@ -1,8 +1,10 @@
 #include "presence/presencedirectory.h"
 
+#include "common/ansicodec.h"
 #include "common/errors.h"
 #include "common/hostcontext.h"
 #include "settings/stringtable.h"
+#include "transport/datagramframe.h"
 #include "transport/datagramnetwork.h"
 #include "transport/sourceanswer.h"
 
@@ -44,6 +46,13 @@ PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const Pre
             protocol_.IcqSlotMessageAvail(msg, origin.sender, origin.address);
         });
     };
+    // Computers on other networks: a newcomer is asked back at once, and the
+    // list is asked again each round.
+    connect(&protocol_, &PresenceProtocol::RequestHeard, this, &PresenceDirectory::AskBack);
+    connect(&protocol_, &PresenceProtocol::RoundStarted, this, [this] {
+        if (context_.datagrams)
+            context_.datagrams->Others().NewRound();
+    });
     connect(c_.Toggle1, &QPushButton::clicked, this, &PresenceDirectory::Toggle1Click);
     UpdateToggle1();
 }
@@ -60,7 +69,21 @@ bool PresenceDirectory::SendPresence(const QString& target, const QByteArray& te
     // Requests, the toggle's announcements and the departure: to everybody.
     if (!context_.datagrams || !slot_)
         return false;
-    return SendDatagram(*context_.datagrams, target, slot_->Slot(), text);
+    // A request also goes to the listed other networks, once a round.
+    const auto reach = ParsePresenceDatagram(text).kind == PresenceDatagram::Kind::WhoIsHere
+                           ? DatagramNetwork::Reach::Request
+                           : DatagramNetwork::Reach::Peers;
+    return context_.datagrams->Write(target, ToAnsi(slot_->Slot()),
+                                     FrameDatagram(text, TickCount()), reach);
+}
+
+void PresenceDirectory::AskBack(const QString& computer, const QHostAddress& from) {
+    if (!context_.datagrams || !slot_ || !slot_->Active() ||
+        !context_.datagrams->Others().Asked(from))
+        return;
+    const QByteArray request = WhoIsHereDatagram(context_.LocalComputerName());
+    context_.datagrams->AskBack(computer, from, ToAnsi(slot_->Slot()),
+                                FrameDatagram(request, TickCount()));
 }
 
 void PresenceDirectory::Toggle1Click() {

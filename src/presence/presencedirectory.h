@@ -61,6 +61,7 @@ public:
 
 private:
     bool SendPresence(const QString& target, const QByteArray& text);
+    void AskBack(const QString& computer, const QHostAddress& from);
 
     PresenceControls c_;
     QPointer<TmdSecureMail> slot_; // the window may delete its endpoint first

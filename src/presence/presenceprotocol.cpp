@@ -33,6 +33,8 @@ void PresenceProtocol::IcqSlotOpen() {
 
 void PresenceProtocol::WhoIsHereEvent() {
     list_.Clear();
+    if (sweeps_ > 0)
+        Q_EMIT RoundStarted();
     BroadcastRequest();
     next_ = TimerHandler::Sweep;
 }
@@ -93,6 +95,10 @@ void PresenceProtocol::IcqSlotMessageAvail(const QByteArray& msg, const QString&
         if (answer_)
             answer_(d.computer, from,
                     IAmHereDatagram(context_.LocalComputerName(), onlineFlag_, alias_()));
+        if (!from.isNull() && d.computer.size() <= MaxNameLength &&
+            d.computer.compare(packetSender, Qt::CaseInsensitive) == 0 &&
+            HostResolver::IsComputerName(d.computer))
+            Q_EMIT RequestHeard(d.computer, from);
         break;
     case PresenceDatagram::Kind::IAmHere:
     case PresenceDatagram::Kind::OnlineNotify:

@@ -97,6 +97,13 @@ Q_SIGNALS:
     // No node of the tree names this computer any more since its departure
     // or a sweep: presence no longer sees it.
     void ComputerGone(const QString& computer);
+    // A request came from from, sent by the computer it names (so it can be
+    // asked back).
+    void RequestHeard(const QString& computer, const QHostAddress& from);
+    // A round of requests begins: the timer's request after a sweep (its
+    // first request, right after the creation, belongs to the round that
+    // began then), just before that request goes out.
+    void RoundStarted();
 
 private:
     void RxTimerEvent1Timer();

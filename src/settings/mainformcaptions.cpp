@@ -68,6 +68,12 @@ const CaptionTable& MainFormCaptions() {
          "", ""},
         {"CheckBox7", "Start when I log in", "Запускать при входе в систему", "", ""},
         {"ApplyBtn2", "Apply new name", "Применить", "", ""},
+        {"Label5", "Other &networks:", "Другие &сети:", "", ""},
+        {"NetworksEdit", "", "",
+         "Computers beyond routers, asked directly:\nIPv4 addresses, host names or networks\n"
+         "such as 10.2.0.0/24 (at most /22), separated by commas",
+         "Компьютеры за маршрутизаторами, опрашиваемые\nнапрямую: адреса IPv4, имена компьютеров\n"
+         "или сети вида 10.2.0.0/24 (не больше /22) через запятую"},
         {"CheckBox6", "Auto Answer", "Автоответчик", "", ""},
         {"Panel1", "", "", "", ""},
         {"SendBtn", "&Send", "&Послать", "F5 - Send message", "F5 - Послать сообщение"},

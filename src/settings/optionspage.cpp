@@ -2,7 +2,10 @@
 
 #include "common/errors.h"
 #include "common/hostcontext.h"
+#include "common/othernetworklist.h"
 #include "settings/sessionautostart.h"
+#include "settings/settingstexts.h"
+#include "transport/datagramnetwork.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -14,6 +17,7 @@
 #include <QSignalBlocker>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace corvane {
 namespace {
@@ -58,6 +62,20 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
     aliasRow->addWidget(ApplyBtn2);
     layout->addWidget(panel);
 
+    // The other networks: a label over the whole width of the field.
+    Label5 = new QLabel(QStringLiteral("Other &networks:"), tabSheet);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    NetworksEdit = new QLineEdit(tabSheet);
+    NetworksEdit->setObjectName(QStringLiteral("NetworksEdit"));
+    NetworksEdit->setAccessibleName(QStringLiteral("Other networks"));
+    NetworksEdit->setPlaceholderText(QStringLiteral("10.2.0.0/24, 10.3.1.7, pc7.branch"));
+    NetworksEdit->setToolTip(
+        QStringLiteral("Computers beyond routers, asked directly:\nIPv4 addresses, host names or "
+                       "networks\nsuch as 10.2.0.0/24 (at most /22), separated by commas"));
+    Label5->setBuddy(NetworksEdit);
+    layout->addWidget(Label5);
+    layout->addWidget(NetworksEdit);
+
     CheckBox6 = MakeCheck(tabSheet, "CheckBox6", QStringLiteral("Auto Answer"), false);
     layout->addWidget(CheckBox6);
     RichEdit1 = new QTextEdit(tabSheet);
@@ -96,6 +114,59 @@ void OptionsPage::CheckBox7Click() {
     // A failure is told; the box then shows what is really so.
     RunHandler(*context_, [this] { autostart_->SetEnabled(CheckBox7->isChecked()); });
     ShowAutostart();
+}
+
+void OptionsPage::BindOtherNetworks(HostContext& context, std::function<Language()> language) {
+    networksContext_ = &context;
+    language_ = std::move(language);
+    connect(NetworksEdit, &QLineEdit::editingFinished, this, &OptionsPage::NetworksEditDone,
+            Qt::UniqueConnection);
+}
+
+void OptionsPage::NetworksEditDone() {
+    ApplyNetworks(false);
+}
+
+void OptionsPage::ApplyNetworks(bool stored) {
+    if (!networksContext_ || !networksContext_->datagrams)
+        return;
+    OtherNetworkList list;
+    const QString text = NetworksEdit->text();
+    const auto error = OtherNetworkList::Parse(text, &list);
+    if (!error) {
+        networksContext_->datagrams->Others().SetList(list);
+        return;
+    }
+    if (stored) {
+        storedRefusal_ = error; // told when the window has started
+        return;
+    }
+    TellRefusal(*error, false);
+    // The person can correct the entry at once.
+    const qsizetype at = text.indexOf(error->entry);
+    NetworksEdit->setFocus(Qt::OtherFocusReason);
+    if (at >= 0)
+        NetworksEdit->setSelection(int(at), int(error->entry.size()));
+}
+
+void OptionsPage::TellRefusal(const OtherNetworkError& error, bool stored) {
+    const Language language = language_ ? language_() : Language::English;
+    ShowGeneralError(*networksContext_,
+                     SettingsTexts::OtherNetworksRefused(language, error, stored));
+}
+
+void OptionsPage::TellStoredRefusal() {
+    if (const auto error = std::exchange(storedRefusal_, std::nullopt))
+        TellRefusal(*error, true);
+}
+
+StoredProperty OptionsPage::OtherNetworksProperty() {
+    return StoredProperty::Text(
+        QStringLiteral("OtherNetworks"), [this] { return NetworksEdit->text(); },
+        [this](const QString& text) {
+            NetworksEdit->setText(text);
+            ApplyNetworks(true);
+        });
 }
 
 void OptionsPage::CheckBox2Click() {

@@ -4,8 +4,14 @@
 // controls' handlers live with the subsystems that own them (exit
 // confirmation, messages, presence; Enter in the alias field applies the
 // name through the address book).
+#include "common/othernetworklist.h"
+#include "settings/formstorage.h"
+#include "settings/stringtable.h"
+
 #include <QObject>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -25,11 +31,30 @@ public:
     explicit OptionsPage(QWidget* tabSheet, QObject* parent = nullptr);
     ~OptionsPage() override;
 
+    // Binds both below to the context; language gives the one of the texts.
+    void Bind(HostContext& context, std::function<Language()> language) {
+        BindAutostart(context);
+        BindOtherNetworks(context, std::move(language));
+    }
     // "Start when I log in" shows whether the session starts the program in
     // the context's autostart folders, and switches it for this person. With
     // no start entry of the system's to switch, the box is disabled.
     void BindAutostart(HostContext& context);
     void CheckBox7Click();
+
+    // "Other networks" sets the list of other networks that presence asks by
+    // unicast (othernetworklist.h) on the context's datagram network; the
+    // person is told in the language given why a list is refused.
+    void BindOtherNetworks(HostContext& context, std::function<Language()> language);
+    // Enter in the field, or leaving it changed: the list is taken, or the
+    // error box names the bad entry, which is then selected, and the list in
+    // use stays.
+    void NetworksEditDone();
+    // The main window's stored value "OtherNetworks": the field's text. A
+    // stored list that is refused is not used, and is told the same way by
+    // TellStoredRefusal, the last step of the window's start.
+    StoredProperty OtherNetworksProperty();
+    void TellStoredRefusal();
 
     // "Always on Top" toggled: the page's window stays above the others or
     // not, without moving.
@@ -44,13 +69,20 @@ public:
     QCheckBox* CheckBox7; // "Start when I log in"
     QLabel* Label3;       // "Alias:"
     QLineEdit* AliasEdit;
-    QPushButton* ApplyBtn2; // "Apply new name"
-    QCheckBox* CheckBox6;   // "Auto Answer"
-    QTextEdit* RichEdit1;   // the automatic answer text
+    QPushButton* ApplyBtn2;  // "Apply new name"
+    QLabel* Label5;          // "Other &networks:"
+    QLineEdit* NetworksEdit; // addresses, host names and networks, with commas
+    QCheckBox* CheckBox6;    // "Auto Answer"
+    QTextEdit* RichEdit1;    // the automatic answer text
 
 private:
     void ShowAutostart();
+    void ApplyNetworks(bool stored);
+    void TellRefusal(const OtherNetworkError& error, bool stored);
     HostContext* context_ = nullptr;
+    HostContext* networksContext_ = nullptr;
+    std::function<Language()> language_;
+    std::optional<OtherNetworkError> storedRefusal_;
     std::unique_ptr<SessionAutostart> autostart_;
 };
 

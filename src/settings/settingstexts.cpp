@@ -66,4 +66,44 @@ QString TooLargeToSave(Language language, const QString& path, qint64 size) {
         .arg(size);
 }
 
+QString OtherNetworksRefused(Language language, const OtherNetworkError& error, bool stored) {
+    using Kind = OtherNetworkError::Kind;
+    QString why;
+    switch (error.kind) {
+    case Kind::NotAnEntry:
+        why = Pick(language,
+                   "\"%1\" is neither an IPv4 address, a host name nor a network such as "
+                   "192.168.5.0/24",
+                   "«%1» — не адрес IPv4, не имя компьютера и не сеть вида 192.168.5.0/24");
+        break;
+    case Kind::NotOneComputer:
+        why = Pick(language, "\"%1\" is no address of other computers",
+                   "«%1» — не адрес других компьютеров");
+        break;
+    case Kind::TooLarge:
+        why = Pick(language, "the network \"%1\" is larger than /22 (1024 addresses)",
+                   "сеть «%1» больше /22 (1024 адреса)");
+        break;
+    case Kind::NotNetworkStart:
+        why = Pick(language, "\"%1\" is not the start of a network; write %2",
+                   "«%1» — не начало сети; напишите %2");
+        break;
+    case Kind::TooManyAddresses:
+        why = Pick(language, "with \"%1\" the list covers more than 4096 addresses",
+                   "с «%1» список охватывает больше 4096 адресов");
+        break;
+    case Kind::TooManyNames:
+        why = Pick(language, "with \"%1\" the list holds more than 16 host names",
+                   "с «%1» в списке больше 16 имён компьютеров");
+        break;
+    }
+    why = error.kind == Kind::NotNetworkStart ? why.arg(error.entry, error.suggestion)
+                                              : why.arg(error.entry);
+    const QString then =
+        stored ? Pick(language, "No other network is asked until the list is corrected.",
+                      "Пока список не исправлен, другие сети не опрашиваются.")
+               : Pick(language, "The list in use stays as it was.", "Действует прежний список.");
+    return Pick(language, "Other networks: %1. %2", "Другие сети: %1. %2").arg(why, then);
+}
+
 } // namespace corvane::SettingsTexts

@@ -5,6 +5,7 @@
 
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
+#include <algorithm>
 #include <cstdio>
 
 namespace corvane {
@@ -12,31 +13,38 @@ namespace {
 
 constexpr size_t MaxRecent = 64;
 
-QList<QHostAddress> DiscoverBroadcasts() {
-    QList<QHostAddress> out;
+// The broadcast address of every up IPv4 interface that has one, and the
+// subnets of every up interface (loopback too).
+void DiscoverInterfaces(QList<QHostAddress>* broadcasts, QList<QPair<QHostAddress, int>>* subnets) {
     for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
         const auto flags = nic.flags();
-        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::CanBroadcast) ||
-            (flags & QNetworkInterface::IsLoopBack))
+        if (!(flags & QNetworkInterface::IsUp))
             continue;
+        const bool broadcasting =
+            (flags & QNetworkInterface::CanBroadcast) && !(flags & QNetworkInterface::IsLoopBack);
         for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
             if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
                 continue;
+            subnets->append({entry.ip(), std::max(0, entry.prefixLength())});
             const QHostAddress broadcast = entry.broadcast();
-            if (!broadcast.isNull() && !out.contains(broadcast))
-                out.append(broadcast);
+            if (broadcasting && !broadcast.isNull() && !broadcasts->contains(broadcast))
+                broadcasts->append(broadcast);
         }
     }
-    return out;
 }
 
 } // namespace
 
 DatagramNetwork::DatagramNetwork(HostContext& context, QObject* parent)
-    : QObject(parent), context_(context) {
+    : QObject(parent), context_(context),
+      others_(context.resolver,
+              {[this](const QByteArray& packet, const QHostAddress& to) { WriteRaw(packet, to); },
+               [this](const QHostAddress& a) { return IsOneComputer(a) && !IsOwnNetwork(a); },
+               [this](const QByteArray& slot) { return IsAttached(slot); }},
+              this) {
     broadcastTargets_ = context.network.broadcastTargets;
     if (context.network.discoverBroadcasts)
-        interfaceBroadcasts_ = DiscoverBroadcasts();
+        DiscoverInterfaces(&interfaceBroadcasts_, &ownSubnets_);
     for (const QHostAddress& a : interfaceBroadcasts_)
         if (!broadcastTargets_.contains(a))
             broadcastTargets_.append(a);
@@ -116,8 +124,8 @@ bool DatagramNetwork::WriteRaw(const QByteArray& bytes, const QHostAddress& addr
            bytes.size();
 }
 
-bool DatagramNetwork::Write(const QString& target, const QByteArray& slot,
-                            const QByteArray& frame) {
+bool DatagramNetwork::Write(const QString& target, const QByteArray& slot, const QByteArray& frame,
+                            Reach reach) {
     const QString self = context_.LocalComputerName();
     const bool toSelf =
         target == QLatin1String(".") || target.compare(self, Qt::CaseInsensitive) == 0;
@@ -135,6 +143,9 @@ bool DatagramNetwork::Write(const QString& target, const QByteArray& slot,
         bool any = WriteRaw(bytes, context_.network.selfAddress);
         for (const QHostAddress& a : broadcastTargets_)
             any = WriteRaw(bytes, a) || any;
+        // Only while answers can arrive here.
+        if (IsAttached(slot))
+            others_.Spread(bytes, slot, reach == Reach::Request);
         return any;
     }
     if (toSelf)
@@ -148,6 +159,30 @@ bool DatagramNetwork::IsOneComputer(const QHostAddress& address) const {
     const quint32 v4 = address.toIPv4Address();
     return v4 != 0 && v4 != 0xFFFFFFFFu && !address.isMulticast() &&
            !interfaceBroadcasts_.contains(address);
+}
+
+bool DatagramNetwork::IsOwnNetwork(const QHostAddress& address) const {
+    const auto& net = context_.network;
+    if (address == net.selfAddress || address == net.bindAddress ||
+        broadcastTargets_.contains(address))
+        return true;
+    for (const auto& subnets : {ownSubnets_, net.ownSubnets})
+        for (const auto& [ip, prefix] : subnets)
+            if (address.isInSubnet(ip, prefix))
+                return true;
+    return false;
+}
+
+bool DatagramNetwork::AskBack(const QString& named, const QHostAddress& source,
+                              const QByteArray& slot, const QByteArray& frame) {
+    DatagramPacket packet;
+    packet.target = ToAnsi(named);
+    packet.sender = ToAnsi(context_.LocalComputerName());
+    packet.slot = slot;
+    packet.frame = frame;
+    const QByteArray bytes = packet.Encode();
+    return !bytes.isEmpty() && others_.Askers().Contains(source.toIPv4Address()) &&
+           budget_.Spend(source, frame.size()) && others_.QueueTo(source, bytes);
 }
 
 bool DatagramNetwork::WriteAnswer(const QString& named, const QHostAddress& source,

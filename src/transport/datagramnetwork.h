@@ -10,9 +10,14 @@
 // learned from arriving packets, then through the system resolver. The
 // network itself learns nothing: a packet could be anything until the
 // endpoint of its slot has checked its frame.
+//
+// Broadcasts stop at routers: a packet to "*" also goes, paced, to the
+// computers on other networks that asked this one, and a presence request to
+// the person's list of other networks (othernetworks.h).
 #include "common/hostcontext.h"
 #include "transport/answerbudget.h"
 #include "transport/datagrampacket.h"
+#include "transport/othernetworks.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -50,6 +55,9 @@ public:
     static constexpr int DuplicateWindowMs = 1000;
 
     enum class AttachResult { Ok, BadName, AlreadyExists, Failed };
+    // Who a packet to "*" reaches beyond the own networks: the remembered
+    // askers, and for a presence request also the listed other networks.
+    enum class Reach { Peers, Request };
 
     explicit DatagramNetwork(HostContext& context, QObject* parent = nullptr);
     ~DatagramNetwork() override;
@@ -64,7 +72,8 @@ public:
     // Writes one framed datagram to a slot on a target; false when it cannot
     // be sent (too large, unresolvable target, socket error). A broadcast
     // cannot tell whether anyone received it.
-    bool Write(const QString& target, const QByteArray& slot, const QByteArray& frame);
+    bool Write(const QString& target, const QByteArray& slot, const QByteArray& frame,
+               Reach reach = Reach::Peers);
     // Sends raw bytes to an address on the datagram port (tools and tests).
     bool WriteRaw(const QByteArray& bytes, const QHostAddress& address);
     // Writes an answer to the address a request came from, with the name the
@@ -76,6 +85,16 @@ public:
     // address of any of this computer's interfaces, the limited broadcast,
     // multicast or unspecified).
     bool IsOneComputer(const QHostAddress& address) const;
+    // Whether an address is on a network of this computer's interfaces (or
+    // is this computer, or a test's simulated neighbour): a broadcast reaches it.
+    bool IsOwnNetwork(const QHostAddress& address) const;
+    // Asks a newly remembered asker on another network back: a request to
+    // named at source, paced, paid from the source's budget.
+    bool AskBack(const QString& named, const QHostAddress& source, const QByteArray& slot,
+                 const QByteArray& frame);
+    // A datagram from address passed every check of its endpoint.
+    void Heard(const QHostAddress& address) { others_.Heard(address); }
+    OtherNetworks& Others() { return others_; }
     // What every source may make this computer answer; it is credited with
     // each packet that reaches an open slot.
     AnswerBudget& Budget() { return budget_; }
@@ -105,7 +124,8 @@ private:
     QUdpSocket sendSocket_;
     QHash<QString, DatagramSink*> sinks_;
     QList<QHostAddress> broadcastTargets_;
-    QList<QHostAddress> interfaceBroadcasts_; // of this computer's interfaces
+    QList<QHostAddress> interfaceBroadcasts_;    // of this computer's interfaces
+    QList<QPair<QHostAddress, int>> ownSubnets_; // of its interfaces, loopback included
     struct Recent {
         size_t hash;
         QByteArray bytes;
@@ -114,6 +134,7 @@ private:
     };
     std::deque<Recent> recent_;
     AnswerBudget budget_;
+    OtherNetworks others_;
     bool monitor_ = false;
 };
 

@@ -220,6 +220,7 @@ void TmdCustomSecureMail::DoMessageAvail(const QByteArray& datagram) {
     const DatagramOrigin& origin = CurrentOrigin();
     if (!origin.sender.isEmpty())
         Network().Context().resolver.LearnIfUnknown(origin.sender, origin.address);
+    Network().Heard(origin.address); // keeps a remembered computer elsewhere
     TmdCustomMailSlot::DoMessageAvail(FramePayload(datagram));
 }
 

@@ -7,6 +7,10 @@ has no route anywhere else), loopback up, and its own HOME, XDG directories and
 working directory. /etc/hosts inside the hosts lists every host, as a LAN's name
 service would (each also under a second name, hostN-alt).
 
+A routed bed puts the later hosts on a second subnet, 198.18.1.0/24, on a
+bridge of its own, joined to the first by a router namespace (198.18.0.254 and
+198.18.1.254) that forwards unicast and, as routers do, no broadcast.
+
 Everything the bed makes is removed by close(): the processes it started, the
 namespaces (which takes their veth pairs and the bridge along), the hosts
 files and the directories. Processes are also tied to the bed's life
@@ -32,6 +36,8 @@ NETNS_PREFIX = "cve2e-"
 WORKDIR_PREFIX = "corvane-e2e-"  # in the temporary directory, with the owner's pid
 ETC_NETNS = "/etc/netns"
 SUBNET = "198.18.0"  # hosts are SUBNET.1 .. SUBNET.N, /24 on the bed's bridge
+SECOND_SUBNET = "198.18.1"  # hosts of a routed bed's second bridge
+ROUTER = 254  # the router's last byte on either subnet
 SKIP = 77  # CTest's SKIP_RETURN_CODE for the scenarios
 
 
@@ -283,13 +289,15 @@ class Proc:
 
 
 class Host:
-    def __init__(self, bed, index, hostname=None):
+    def __init__(self, bed, index, hostname=None, subnet=SUBNET):
         self.index = index
         self.name = "host%d" % index  # for logs and directories
         self.hostname = hostname or self.name
         self.computer = self.hostname.upper()  # what the program calls itself
         self.alt_name = self.computer + "-ALT"  # resolves to the same address
-        self.address = "%s.%d" % (SUBNET, index)
+        self.subnet = subnet
+        self.address = "%s.%d" % (subnet, index)
+        self.bridge = "br0" if subnet == SUBNET else "br1"
         self.ns = "%s%d-h%d" % (NETNS_PREFIX, bed.owner, index)
         self.root = os.path.join(bed.workdir, self.name)
         self.home = os.path.join(self.root, "home")
@@ -339,16 +347,22 @@ class _Bridge:
 class Bed:
     """N hosts on one bridge. Use as a context manager; close() removes all."""
 
-    def __init__(self, hosts, keep=False, hostnames=None):
-        """hostnames: the hosts' names (default host1, host2, ...)."""
+    def __init__(self, hosts, keep=False, hostnames=None, routed_from=None):
+        """hostnames: the hosts' names (default host1, host2, ...);
+        routed_from: the first host on the second, routed subnet (none: one subnet)."""
         if not 1 <= hosts <= 200:
             raise ValueError("1 to 200 hosts")
+        if routed_from is not None and not 2 <= routed_from <= hosts:
+            raise ValueError("the second subnet starts at host 2 to %d" % hosts)
         self.owner = os.getpid()
         self.keep = keep
         self.workdir = tempfile.mkdtemp(prefix="%s%d-" % (WORKDIR_PREFIX, self.owner))
         self.bridge_ns = "%s%d-br" % (NETNS_PREFIX, self.owner)
+        self.router_ns = "%s%d-rt" % (NETNS_PREFIX, self.owner) if routed_from else None
         names = list(hostnames or [])
-        self.hosts = [Host(self, i + 1, names[i] if i < len(names) else None) for i in range(hosts)]
+        self.hosts = [Host(self, i + 1, names[i] if i < len(names) else None,
+                           SECOND_SUBNET if routed_from and i + 1 >= routed_from else SUBNET)
+                      for i in range(hosts)]
         self.procs = []
         self._made_ns = []
         self._made_etc = []
@@ -378,8 +392,9 @@ class Bed:
         self._made_etc_root = not os.path.isdir(ETC_NETNS)
         self._add_ns(self.bridge_ns)
         br = ["ip", "-n", self.bridge_ns]
-        _run(br + ["link", "add", "br0", "type", "bridge"])
-        _run(br + ["link", "set", "br0", "up"])
+        for bridge in ("br0", "br1") if self.router_ns else ("br0",):
+            _run(br + ["link", "add", bridge, "type", "bridge"])
+            _run(br + ["link", "set", bridge, "up"])
         # Each host has a second name, hostN-alt, so that a test can tell
         # two answers to the same host apart.
         # Resolvers look up a name that is not ASCII in its IDNA form.
@@ -390,13 +405,16 @@ class Bed:
             port = "p%d" % h.index
             _run(["ip", "-n", h.ns, "link", "add", "eth0", "type", "veth", "peer", "name", port,
                   "netns", self.bridge_ns])
-            _run(br + ["link", "set", port, "master", "br0"])
+            _run(br + ["link", "set", port, "master", h.bridge])
             _run(br + ["link", "set", port, "up"])
             hn = ["ip", "-n", h.ns]
             _run(hn + ["link", "set", "lo", "up"])
-            _run(hn + ["addr", "add", "%s/24" % h.address, "broadcast", "%s.255" % SUBNET,
+            _run(hn + ["addr", "add", "%s/24" % h.address, "broadcast", "%s.255" % h.subnet,
                        "dev", "eth0"])
             _run(hn + ["link", "set", "eth0", "up"])
+            if self.router_ns:
+                other = SECOND_SUBNET if h.subnet == SUBNET else SUBNET
+                _run(hn + ["route", "add", "%s.0/24" % other, "via", "%s.%d" % (h.subnet, ROUTER)])
             etc = os.path.join(ETC_NETNS, h.ns)
             os.makedirs(etc, exist_ok=True)
             self._made_etc.append(etc)
@@ -409,19 +427,43 @@ class Bed:
                 os.makedirs(d, exist_ok=True)
             os.makedirs(h.runtime, mode=0o700, exist_ok=True)
             os.chmod(h.runtime, 0o700)
+        if self.router_ns:
+            self._build_router()
         # Links come up asynchronously; wait until every host's eth0 carries
         # its address and is up, so the first broadcast is not lost.
         for h in self.hosts:
-            self._wait_link_up(h)
+            self._wait_link_up(h.ns, "eth0")
 
-    def _wait_link_up(self, h, timeout=10):
+    def _build_router(self):
+        """The router between the two bridges: ports r0 and r1 on them, its
+        own eth0 and eth1 with address .254 on either subnet. It forwards
+        unicast; the kernel forwards no broadcast (bc_forwarding is off)."""
+        self._add_ns(self.router_ns)
+        rt = ["ip", "-n", self.router_ns]
+        br = ["ip", "-n", self.bridge_ns]
+        _run(rt + ["link", "set", "lo", "up"])
+        for i, subnet in enumerate((SUBNET, SECOND_SUBNET)):
+            dev, port = "eth%d" % i, "r%d" % i
+            _run(rt + ["link", "add", dev, "type", "veth", "peer", "name", port, "netns", self.bridge_ns])
+            _run(br + ["link", "set", port, "master", "br%d" % i])
+            _run(br + ["link", "set", port, "up"])
+            _run(rt + ["addr", "add", "%s.%d/24" % (subnet, ROUTER), "broadcast", "%s.255" % subnet,
+                       "dev", dev])
+            _run(rt + ["link", "set", dev, "up"])
+        for key, value in (("net/ipv4/ip_forward", "1"), ("net/ipv4/conf/all/bc_forwarding", "0")):
+            _run(["ip", "netns", "exec", self.router_ns, "sh", "-c",
+                  "echo %s > /proc/sys/%s" % (value, key)])
+        for dev in ("eth0", "eth1"):
+            self._wait_link_up(self.router_ns, dev)
+
+    def _wait_link_up(self, ns, dev, timeout=10):
         deadline = time.monotonic() + timeout
         while True:
-            p = _run(["ip", "-n", h.ns, "-o", "link", "show", "eth0"], check=False)
+            p = _run(["ip", "-n", ns, "-o", "link", "show", dev], check=False)
             if "LOWER_UP" in p.stdout and "state UP" in p.stdout:
                 return
             if time.monotonic() > deadline:
-                raise BedError("eth0 of %s did not come up: %s" % (h.name, p.stdout.strip()))
+                raise BedError("%s of %s did not come up: %s" % (dev, ns, p.stdout.strip()))
             time.sleep(0.05)
 
     def start(self, n, argv, label, env=None, cwd=None):

@@ -22,11 +22,12 @@ import bed  # noqa: E402
 import bigbodyscenario  # noqa: E402
 import chatscenario  # noqa: E402
 import floodscenario  # noqa: E402
+import othernetworksscenario  # noqa: E402
 import receivescenario  # noqa: E402
 import settingsscenario  # noqa: E402
 
 PRESENCE = "CORVANE3"
-ENDPOINT_LINE = r"^corvane: datagrams on 0\.0\.0\.0:37139, broadcasts to .*198\.18\.0\.255"
+ENDPOINT_LINE = r"^corvane: datagrams on 0\.0\.0\.0:37139, broadcasts to .*198\.18\.[01]\.255"
 T = 20  # seconds for anything that should happen at once; generous on a busy machine
 
 
@@ -479,45 +480,17 @@ def scenario_send(b, tools):
     expect(c1.running(), "host1's copy ended after receiving records:%s" % c1.tail())
 
 
-def scenario_chat(b, tools):
-    chatscenario.scenario_chat(b, tools, sys.modules[__name__])
+def _from(module, name, doc=None):
+    """A scenario of another module, given these helpers; its description."""
+    fn = getattr(module, "scenario_" + name)
+    run = lambda b, tools: fn(b, tools, sys.modules[__name__])  # noqa: E731
+    run.__doc__ = doc or fn.__doc__
+    return run
 
 
-scenario_chat.__doc__ = chatscenario.scenario_chat.__doc__
-
-
-def scenario_chat_flood(b, tools):
-    floodscenario.scenario_chat_flood(b, tools, sys.modules[__name__])
-
-
-scenario_chat_flood.__doc__ = floodscenario.scenario_chat_flood.__doc__
-
-
-def scenario_big_body(b, tools):
-    bigbodyscenario.scenario_big_body(b, tools, sys.modules[__name__])
-
-
-scenario_big_body.__doc__ = bigbodyscenario.scenario_big_body.__doc__
-
-
-def scenario_stored_auto_answer(b, tools):
-    settingsscenario.scenario_stored_auto_answer(b, tools, sys.modules[__name__])
-
-
-scenario_stored_auto_answer.__doc__ = settingsscenario.scenario_stored_auto_answer.__doc__
-
-
-def scenario_held_slots(b, tools):
-    """Idle connections held by one host while another sends: every exit 0
-    of corvane-send is a filed record, every unfiled one a non-zero exit."""
-    receivescenario.scenario_held_slots(b, tools, sys.modules[__name__])
-
-
-def scenario_port_abuse(b, tools):
-    receivescenario.scenario_port_abuse(b, tools, sys.modules[__name__])
-
-
-scenario_port_abuse.__doc__ = receivescenario.scenario_port_abuse.__doc__
+scenario_held_slots = _from(receivescenario, "held_slots",
+                            """Idle connections held by one host while another sends: every exit 0
+    of corvane-send is a filed record, every unfiled one a non-zero exit.""")
 
 
 def scenario_help_without_display(b, tools):
@@ -548,16 +521,19 @@ SCENARIOS = {
     "flood": (2, scenario_flood),
     "send": (3, scenario_send),
     "help_without_display": (1, scenario_help_without_display),
-    "chat": (3, scenario_chat),
-    "chat_flood": (3, scenario_chat_flood),
+    "chat": (3, _from(chatscenario, "chat")),
+    "chat_flood": (3, _from(floodscenario, "chat_flood")),
     "held_slots": (3, scenario_held_slots),
-    "port_abuse": (3, scenario_port_abuse),
-    "stored_auto_answer": (2, scenario_stored_auto_answer),
-    "big_body": (3, scenario_big_body),
+    "port_abuse": (3, _from(receivescenario, "port_abuse")),
+    "stored_auto_answer": (2, _from(settingsscenario, "stored_auto_answer")),
+    "other_networks": (2, _from(othernetworksscenario, "other_networks")),
+    "no_broadcast_crosses": (2, _from(othernetworksscenario, "no_broadcast_crosses")),
+    "big_body": (3, _from(bigbodyscenario, "big_body")),
 }
 
 
 HOSTNAMES = {"cyrillic_names": ["бух-1", "Склад"]}
+ROUTED = {"other_networks": 2, "no_broadcast_crosses": 2}  # the first host on the second subnet
 
 
 def _interrupt(signum, frame):
@@ -602,7 +578,8 @@ def main():
         hosts, fn = SCENARIOS[name]
         t0 = time.monotonic()
         try:
-            with bed.Bed(hosts, keep=args.keep, hostnames=HOSTNAMES.get(name)) as b:
+            with bed.Bed(hosts, keep=args.keep, hostnames=HOSTNAMES.get(name),
+                         routed_from=ROUTED.get(name)) as b:
                 try:
                     fn(b, tools)
                 finally:

@@ -3,16 +3,20 @@
 one JSON object per line, so a scenario can see unicast traffic between two
 copies that no listener on a host would get.
 
-Runs inside the bridge's namespace; sees each frame once, as it enters the
-bridge from the sending host. Decodes the packet layout and the frame on its
-own (not with the program's code), so a fault shared by sender and receiver
-still shows.
+Runs inside the bridge's namespace; sees each frame once as it enters a
+bridge from the sending host (port "pN"), and once more as it enters the
+other bridge from the router of a routed bed (port "r0" or "r1"). Decodes the
+packet layout and the frame on its own (not with the program's code), so a
+fault shared by sender and receiver still shows.
 
   sniff.py [--port 37139] [--timeout SECONDS]
 
-Keys: time (seconds on the monotonic clock, when seen), from, to (addresses), target, sender, slot, checksum ("ok"/"bad"),
+Keys: time (seconds on the monotonic clock, when seen), port (where it entered),
+from, to (addresses), target, sender, slot, checksum ("ok"/"bad"),
 prefix, fields (Windows-1251 decoded), frame_bytes; packets with another magic
-or a malformed header come as {"from", "to", "malformed": true, "bytes"}.
+or a malformed header come as {"from", "to", "malformed": true, "bytes"}. A TCP
+connection to the message port comes once, as {"from", "to", "time", "port",
+"tcp": "connect"}.
 """
 
 import argparse
@@ -59,6 +63,14 @@ def decode_packet(payload):
             "frame_bytes": len(frame)}
 
 
+def is_message_connection(ip, ihl, port):
+    """The first packet of a TCP connection to the message port (SYN, no ACK)."""
+    if ip[9] != 6 or len(ip) < ihl + 14:
+        return False
+    tcp = ip[ihl:]
+    return struct.unpack("!H", tcp[2:4])[0] == port and tcp[13] & 0x12 == 0x02
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--port", type=int, default=37139)
@@ -77,12 +89,17 @@ def main():
             continue
         frame, addr = s.recvfrom(65600)
         ifname, pkttype = addr[0], addr[2]
-        if pkttype == PACKET_OUTGOING or not ifname.startswith("p"):
-            continue  # each frame once: as it enters the bridge from a host
+        if pkttype == PACKET_OUTGOING or not ifname.startswith(("p", "r")):
+            continue  # each frame once: as it enters a bridge from a host or the router
         if len(frame) < 14 + 20 + 8 or struct.unpack("!H", frame[12:14])[0] != 0x0800:
             continue
         ip = frame[14:]
         ihl = (ip[0] & 0x0F) * 4
+        if is_message_connection(ip, ihl, args.port):
+            print(json.dumps({"from": socket.inet_ntoa(ip[12:16]), "to": socket.inet_ntoa(ip[16:20]),
+                              "time": round(time.monotonic(), 3), "port": ifname, "tcp": "connect"}),
+                  flush=True)
+            continue
         if ip[9] != 17 or len(ip) < ihl + 8:
             continue
         flags_fragment = struct.unpack("!H", ip[6:8])[0]
@@ -95,7 +112,7 @@ def main():
         length = struct.unpack("!H", udp[4:6])[0]
         payload = bytes(udp[8:length])
         out = {"from": socket.inet_ntoa(ip[12:16]), "to": socket.inet_ntoa(ip[16:20]),
-               "time": round(time.monotonic(), 3)}
+               "time": round(time.monotonic(), 3), "port": ifname}
         packet = decode_packet(payload)
         if packet is None:
             out.update({"malformed": True, "bytes": len(payload)})

@@ -170,6 +170,55 @@ TEST(MainFormSettings, StoredPlacementLanguageAndAPositionOffTheDesktop) {
     EXPECT_TRUE(ReadFile(SettingsFilePath(c.context)).contains("DualLang1_Language=llNational"));
 }
 
+TEST(MainFormSettings, OtherNetworksComeFromTheFileOrTheFieldAndABadEntryIsNamed) {
+    TestComputer c(QStringLiteral("HOST1"), 2, {});
+    WriteSettings(c, "[TMainForm]\nDualLang1_Language=llNational\nOtherNetworks= 10.9.0.0/21 \n");
+    const auto listed = [&](TMainForm& form) { return form.Datagrams().Others().List(); };
+    {
+        TMainForm form(c.context);
+        // Refused as stored: told in the stored language once the window has
+        // started, nothing is asked, the text stays to be corrected.
+        c.dialogs.onShow = [&](const test::ShownBox&) {
+            EXPECT_TRUE(form.IcqSlot->Active());
+            EXPECT_EQ(form.Language.Current(), Language::Russian);
+        };
+        form.RestoreApplication();
+        c.dialogs.onShow = nullptr;
+        ASSERT_EQ(c.dialogs.shown.size(), 1u);
+        EXPECT_TRUE(
+            c.dialogs.shown[0].text.startsWith(QStringLiteral("Другие сети: сеть «10.9.0.0/21»")))
+            << c.dialogs.shown[0].text.toStdString();
+        EXPECT_TRUE(listed(form).IsEmpty());
+        QLineEdit* edit = form.Options->NetworksEdit;
+        EXPECT_EQ(edit->text(), QStringLiteral("10.9.0.0/21"));
+        form.SetLanguage(Language::English);
+
+        edit->setText(QStringLiteral("10.9.0.0/22, 10.1.1.1"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(listed(form).Addresses().size(), 1023);
+        // A bad entry typed: named and selected; the list in use stays.
+        edit->setText(QStringLiteral("10.1.1.1,  10.1.2 , 10.9.0.0/22"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        ASSERT_EQ(c.dialogs.shown.size(), 2u);
+        EXPECT_EQ(c.dialogs.shown[1].text,
+                  QStringLiteral("Other networks: \"10.1.2\" is neither an IPv4 address, a host "
+                                 "name nor a network such as 192.168.5.0/24. The list in use "
+                                 "stays as it was."));
+        EXPECT_EQ(edit->selectedText(), QStringLiteral("10.1.2"));
+        EXPECT_EQ(listed(form).Addresses().size(), 1023);
+        edit->setText(QStringLiteral("10.1.1.1, 10.9.4.0/24"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        Exit(form);
+    }
+    // Quoted for its commas, as the file has always kept such texts.
+    EXPECT_TRUE(ReadFile(SettingsFilePath(c.context))
+                    .contains("\nOtherNetworks=\"10.1.1.1, 10.9.4.0/24\"\n"));
+    TMainForm form(c.context);
+    form.RestoreApplication();
+    EXPECT_EQ(c.dialogs.shown.size(), 2u);
+    EXPECT_EQ(listed(form).Addresses().size(), 1 + 254);
+}
+
 TEST(MainFormSettings, OptionsPageHandlersAndTheAboutBox) {
     TestComputer c(QStringLiteral("HOST1"), 2, {});
     TMainForm form(c.context);

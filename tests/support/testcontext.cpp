@@ -60,6 +60,9 @@ TestComputer::TestComputer(const QString& name, int host, const std::vector<int>
     context.network.bindAddress = LoopbackAddress(host);
     context.network.selfAddress = LoopbackAddress(host);
     context.network.discoverBroadcasts = false;
+    // The whole world is this test computer's own network: nothing goes to
+    // listed other networks, which are never on the loopback.
+    context.network.ownSubnets = {{QHostAddress(quint32(0)), 0}};
     for (int p : peers)
         if (p != host)
             context.network.broadcastTargets.append(LoopbackAddress(p));
@@ -77,7 +80,8 @@ std::vector<std::unique_ptr<TestComputer>> MakeComputers(int n) {
         hosts.push_back(i + 2);
     std::vector<std::unique_ptr<TestComputer>> out;
     for (int i = 0; i < n; ++i)
-        out.push_back(std::make_unique<TestComputer>(QStringLiteral("HOST%1").arg(i + 1), i + 2, hosts));
+        out.push_back(
+            std::make_unique<TestComputer>(QStringLiteral("HOST%1").arg(i + 1), i + 2, hosts));
     return out;
 }
 
