@@ -62,6 +62,7 @@ const std::vector<SpokenRow>& MainFormSpokenTexts() {
         {"TreeView2", K::Name, {"Groups"}, {"Группы"}},
         {"Panel9", K::Name, {"Alias"}, {"Псевдоним"}},
         {"AliasEdit", K::Name, {"Alias"}, {"Псевдоним"}},
+        {"NetworksEdit", K::Name, {"Other networks"}, {"Другие сети"}},
         {"RichEdit1", K::Name, {"Auto Answer text"}, {"Текст автоответчика"}},
     };
     return rows;
