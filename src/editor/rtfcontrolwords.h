@@ -8,9 +8,10 @@
 // since the writer says the group is one the reader need not know.
 #include "editor/rtfstate.h"
 
-#include <algorithm>
+#include <QtGlobal>
+
 #include <string_view>
-#include <vector>
+#include <unordered_map>
 
 namespace corvane::rtf {
 
@@ -35,25 +36,21 @@ public:
         bool destination;
     };
 
-    void Add(std::string_view name, WordHandler handle) { words_.push_back({name, handle, false}); }
-    void AddDestination(std::string_view name, WordHandler handle) {
-        words_.push_back({name, handle, true});
-    }
-    // Makes the table ready for Find, once every word was added.
-    void Seal() {
-        std::sort(words_.begin(), words_.end(),
-                  [](const Entry& a, const Entry& b) { return a.name < b.name; });
-    }
+    // A name is added once.
+    void Add(std::string_view name, WordHandler handle) { Insert({name, handle, false}); }
+    void AddDestination(std::string_view name, WordHandler handle) { Insert({name, handle, true}); }
     const Entry* Find(std::string_view name) const {
-        auto it = std::lower_bound(words_.begin(), words_.end(), name,
-                                   [](const Entry& w, std::string_view n) { return w.name < n; });
-        if (it == words_.end() || it->name != name)
-            return nullptr;
-        return &*it;
+        auto it = words_.find(name);
+        return it == words_.end() ? nullptr : &it->second;
     }
 
 private:
-    std::vector<Entry> words_;
+    void Insert(const Entry& entry) {
+        [[maybe_unused]] const bool added = words_.emplace(entry.name, entry).second;
+        Q_ASSERT(added);
+    }
+
+    std::unordered_map<std::string_view, Entry> words_;
 };
 
 } // namespace corvane::rtf

@@ -38,7 +38,6 @@ const ControlWords& Parser::Words() {
         AddParagraphWords(t);
         AddListWords(t);
         AddTableWords(t);
-        t.Seal();
         return t;
     }();
     return words;
