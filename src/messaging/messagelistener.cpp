@@ -75,6 +75,7 @@ bool MessageListener::Listen() {
 }
 
 void MessageListener::Close() {
+    CommitFiled();
     if (acceptNotifier_) {
         acceptNotifier_->setEnabled(false);
         acceptNotifier_->deleteLater();
@@ -219,11 +220,31 @@ void MessageListener::HandNext() {
         if (!self)
             return;
         handing_ = false;
-        Finish(serial, !refused_);
+        if (refused_) {
+            Finish(serial, false);
+        } else {
+            if (filed_.empty())
+                firstFiledAt_ = Now();
+            filed_.push_back(serial);
+        }
         break; // one record per turn of the event loop
     }
+    // The group grows while records wait, within its bounds.
+    if (finished_.empty() || filed_.size() >= MaxGroupRecords ||
+        Now() - firstFiledAt_ >= MaxGroupMs)
+        CommitFiled();
     if (!finished_.empty())
         ScheduleHand();
+}
+
+void MessageListener::CommitFiled() {
+    if (filed_.empty())
+        return;
+    const std::vector<quint64> group = std::move(filed_);
+    filed_.clear();
+    const bool durable = !commit_ || commit_();
+    for (quint64 serial : group)
+        Finish(serial, durable);
 }
 
 void MessageListener::Forget(quint64 serial) {
@@ -233,6 +254,7 @@ void MessageListener::Forget(quint64 serial) {
     std::unique_ptr<TcpStream> stream = std::move(it->second);
     streams_.erase(it);
     std::erase(finished_, serial);
+    std::erase(filed_, serial);
     stream->Reset();                 // does nothing once it was closed in order
     stream.release()->deleteLater(); // this may run inside its own signal
 }
