@@ -74,7 +74,9 @@ public:
     bool Keeping() const { return mode_ != Mode::Memory; }
     Mode CurrentMode() const { return mode_; }
     QString Path() const;
-    Bounds BoundsNow() const { return mode_ == Mode::Memory ? MemoryBounds : KeptBounds; }
+    Bounds BoundsNow() const { return mode_ == Mode::Memory ? MemoryBounds : keptBounds_; }
+    // The bounds of a store in the file (KeptBounds unless set).
+    void SetKeptBounds(Bounds bounds) { keptBounds_ = bounds; }
 
     // Files a message (into the open transaction); a ref with id 0 when it
     // could be kept nowhere.
@@ -122,6 +124,7 @@ private:
     HostContext& context_;
     const LanguageState& language_;
     Mode mode_ = Mode::Memory;
+    Bounds keptBounds_ = KeptBounds;
     std::unique_ptr<HistoryDatabase> file_;
     std::unique_ptr<HistoryDatabase> memory_;
     // Rows read at the opening, for the stores' first look.
