@@ -1,12 +1,16 @@
 #include "messaging/historydatabase.h"
 
 #include <QAtomicInteger>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
 #include <algorithm>
+#include <unistd.h>
 
 namespace corvane {
 namespace {
@@ -84,15 +88,21 @@ HistoryDatabase::~HistoryDatabase() {
     QSqlDatabase::removeDatabase(connection_);
 }
 
-bool HistoryDatabase::Connect(const QString& path) {
+bool HistoryDatabase::Connect(const QString& path, bool readOnly) {
     if (!QSqlDatabase::isDriverAvailable(QLatin1String(Driver))) {
         error_ = QStringLiteral("Qt's SQLite driver (QSQLITE) is not installed");
         errorFault_ = Fault::System;
         return false;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QLatin1String(Driver), connection_);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    if (readOnly) {
+        // Nothing can change it, and its journal's index cannot be made.
+        db.setDatabaseName(QUrl::fromLocalFile(path).toString() + QStringLiteral("?immutable=1"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    } else {
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    }
     if (!db.open())
         return Fail(db.lastError());
     return true;
@@ -111,9 +121,14 @@ std::unique_ptr<HistoryDatabase> HistoryDatabase::InMemory(QString* reason) {
 
 std::unique_ptr<HistoryDatabase> HistoryDatabase::Open(const QString& path, Fault* fault,
                                                        QString* reason) {
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const bool readOnly = QFileInfo::exists(path) && QFileInfo(path).size() > 0 &&
+                          (::access(name.constData(), W_OK) != 0 ||
+                           ::access(folder.constData(), W_OK) != 0);
     std::unique_ptr<HistoryDatabase> db(new HistoryDatabase);
     Fault found = Fault::None;
-    if (!db->Connect(path) || !db->PrepareSchema(&found)) {
+    if (!db->Connect(path, readOnly) || !db->PrepareSchema(&found, readOnly)) {
         *fault = found != Fault::None ? found : db->ErrorFault();
         *reason = db->Error();
         return nullptr;
@@ -137,7 +152,7 @@ bool HistoryDatabase::Exec(const QString& sql) {
     return true;
 }
 
-bool HistoryDatabase::PrepareSchema(Fault* fault) {
+bool HistoryDatabase::PrepareSchema(Fault* fault, bool readOnly) {
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     // The first read tells a file that is no database at all.
     if (!q.exec(QStringLiteral("SELECT (SELECT application_id FROM pragma_application_id),"
@@ -150,6 +165,13 @@ bool HistoryDatabase::PrepareSchema(Fault* fault) {
     const int objects = q.value(2).toInt();
     q.finish();
     const bool empty = application == 0 && objects == 0;
+    if (readOnly && !empty && application == HistoryApplicationId &&
+        version == HistorySchemaVersion) {
+        writable_ = false;
+        error_ = QStringLiteral("the file or its folder cannot be written");
+        errorFault_ = Fault::System;
+        return PrepareStatements(fault);
+    }
     if (!empty && (application != HistoryApplicationId || version != HistorySchemaVersion)) {
         *fault = Fault::Foreign;
         error_ = application != HistoryApplicationId
@@ -180,12 +202,15 @@ bool HistoryDatabase::PrepareSchema(Fault* fault) {
         Exec(QStringLiteral("ROLLBACK"));
         writable_ = false;
     }
+    return PrepareStatements(fault);
+}
+
+bool HistoryDatabase::PrepareStatements(Fault* fault) {
     statements_ = std::make_unique<Statements>(QSqlDatabase::database(connection_, false));
-    if (!statements_->Prepare()) {
-        *fault = Fault::Damaged;
-        return Fail(statements_->insert.lastError());
-    }
-    return true;
+    if (statements_->Prepare())
+        return true;
+    *fault = Fault::Damaged; // the tables are not what they should be
+    return Fail(statements_->insert.lastError());
 }
 
 bool HistoryDatabase::CreateSchema() {

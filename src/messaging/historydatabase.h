@@ -72,7 +72,8 @@ public:
     static std::unique_ptr<HistoryDatabase> InMemory(QString* reason = nullptr);
     // Opens the file, making the schema in a new or empty one; null with the
     // fault and the reason when it cannot be used. A file that can be read
-    // but not written opens with Writable() false.
+    // but not written opens with Writable() false; one on a file system or
+    // in a folder that cannot be written is read as it is on the disk.
     static std::unique_ptr<HistoryDatabase> Open(const QString& path, Fault* fault,
                                                  QString* reason);
 
@@ -106,12 +107,13 @@ public:
 private:
     struct Statements;
     HistoryDatabase();
-    bool Connect(const QString& path);
+    bool Connect(const QString& path, bool readOnly = false);
     bool Exec(const QString& sql);
     bool Begin();
     bool Fail(const QSqlError& error);
-    bool PrepareSchema(Fault* fault);
+    bool PrepareSchema(Fault* fault, bool readOnly = false);
     bool CreateSchema();
+    bool PrepareStatements(Fault* fault);
 
     QString connection_;
     std::unique_ptr<Statements> statements_;

@@ -157,8 +157,11 @@ void MessageHistory::OpenFile() {
     if (!file_)
         return;
     mode_ = file_->Writable() ? Mode::File : Mode::Fallback;
-    if (!file_->Writable())
+    if (!file_->Writable()) {
+        std::fprintf(stderr, "corvane: messages cannot be kept in %s: %s\n", qPrintable(path),
+                     qPrintable(file_->Error()));
         Tell(Text(language_, ProgramText::HistoryNotWritable).arg(path, file_->Error()));
+    }
     std::fprintf(stderr, "corvane: %d incoming and %d outgoing messages kept in %s\n",
                  int(preloaded_[0]->size()), int(preloaded_[1]->size()), qPrintable(path));
 }
