@@ -22,6 +22,7 @@ import bed  # noqa: E402
 import bigbodyscenario  # noqa: E402
 import chatscenario  # noqa: E402
 import floodscenario  # noqa: E402
+import keptscenario  # noqa: E402
 import receivescenario  # noqa: E402
 import settingsscenario  # noqa: E402
 
@@ -520,6 +521,13 @@ def scenario_port_abuse(b, tools):
 scenario_port_abuse.__doc__ = receivescenario.scenario_port_abuse.__doc__
 
 
+def scenario_kept_messages(b, tools):
+    keptscenario.scenario_kept_messages(b, tools, sys.modules[__name__])
+
+
+scenario_kept_messages.__doc__ = keptscenario.scenario_kept_messages.__doc__
+
+
 def scenario_help_without_display(b, tools):
     """--help and --version print and end with exit code 0 on a host without
     any display; nothing of the program starts."""
@@ -554,6 +562,7 @@ SCENARIOS = {
     "port_abuse": (3, scenario_port_abuse),
     "stored_auto_answer": (2, scenario_stored_auto_answer),
     "big_body": (3, scenario_big_body),
+    "kept_messages": (2, scenario_kept_messages),
 }
 
 
@@ -585,7 +594,7 @@ def main():
     for name, path in (("--corvane", args.corvane), ("--peer", args.peer)):
         if not path or not os.access(path, os.X_OK):
             ap.error("%s must name the built program (%r)" % (name, path))
-    if any(n in args.scenario for n in ("send", "held_slots", "port_abuse")) and (not args.send or not os.access(args.send, os.X_OK)):
+    if any(n in args.scenario for n in ("send", "held_slots", "port_abuse", "kept_messages")) and (not args.send or not os.access(args.send, os.X_OK)):
         ap.error("--send must name the built corvane-send")
     tools = Tools(os.path.abspath(args.corvane), os.path.abspath(args.peer),
                   os.path.abspath(args.send) if args.send else None)
