@@ -34,6 +34,10 @@ MessageListener::MessageListener(HostContext& context, QObject* parent)
                                    context.timings.receiveRateWindowMs});
     ticker_->setInterval(std::clamp(shortest / 4, 10, MaxTickMs));
     connect(ticker_, &QTimer::timeout, this, &MessageListener::Tick);
+    groupTimer_ = new QTimer(this);
+    groupTimer_->setSingleShot(true);
+    groupTimer_->setInterval(GroupWaitMs);
+    connect(groupTimer_, &QTimer::timeout, this, &MessageListener::CommitFiled);
 }
 
 MessageListener::~MessageListener() {
@@ -229,17 +233,27 @@ void MessageListener::HandNext() {
         }
         break; // one record per turn of the event loop
     }
-    // The group grows while records wait, within its bounds.
-    if (finished_.empty() || filed_.size() >= MaxGroupRecords ||
-        Now() - firstFiledAt_ >= MaxGroupMs)
+    // The group grows while records wait, or for a moment while others are
+    // on their way, within its bounds.
+    const size_t onTheirWay = streams_.size() - filed_.size() - finished_.size();
+    if (filed_.size() >= MaxGroupRecords || Now() - firstFiledAt_ >= MaxGroupMs)
         CommitFiled();
+    else if (finished_.empty() && onTheirWay == 0)
+        CommitFiled();
+    else if (finished_.empty() && !filed_.empty() && !groupTimer_->isActive())
+        groupTimer_->start();
     if (!finished_.empty())
         ScheduleHand();
 }
 
 void MessageListener::CommitFiled() {
+    groupTimer_->stop();
     if (filed_.empty())
         return;
+    if (handing_) {
+        groupTimer_->start(); // the handler that runs now is part of the group
+        return;
+    }
     const std::vector<quint64> group = std::move(filed_);
     filed_.clear();
     const bool durable = !commit_ || commit_();

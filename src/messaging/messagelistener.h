@@ -22,10 +22,12 @@
 // waits until that handler has returned.
 //
 // Filed records are made durable by the commit function before their senders
-// are told: after the last record that waits, or after MaxGroupRecords or
-// MaxGroupMs, one commit covers every record filed since the one before, so
-// a lone record is answered at once and a burst costs few commits. A commit
-// that fails resets the connections of its records.
+// are told. One commit covers every record filed since the one before: it
+// comes when no record waits any more (after GroupWaitMs when other
+// connections are still being read, so that they can join), or after
+// MaxGroupRecords or MaxGroupMs. A lone record is answered at once, and a
+// burst costs few commits. A commit that fails resets the connections of its
+// records.
 #include "common/hostcontext.h"
 #include "messaging/receivebook.h"
 
@@ -53,6 +55,7 @@ public:
     static constexpr qint64 MaxBufferedBytes = ReceiveBook::MaxBufferedBytes;
     static constexpr size_t MaxGroupRecords = 256;
     static constexpr qint64 MaxGroupMs = 100;
+    static constexpr int GroupWaitMs = 2;
 
     explicit MessageListener(HostContext& context, QObject* parent = nullptr);
     ~MessageListener() override;
@@ -104,6 +107,7 @@ private:
     std::deque<quint64> finished_;
     std::vector<quint64> filed_; // handed and filed, waiting for the commit
     qint64 firstFiledAt_ = 0;
+    QTimer* groupTimer_ = nullptr;
     std::function<bool()> commit_;
     quint64 nextSerial_ = 1;
     bool handing_ = false;
