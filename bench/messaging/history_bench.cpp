@@ -9,6 +9,8 @@
 //   Filing/K            10,000 small records from 10 senders at once, each
 //                       sending its next when the last was delivered, into a
 //                       main window without popups; items/s
+//   BigBody/K/MB        one formatted body of MB megabytes filed and committed
+//                       (the window's thread waits for it); ms
 //   StartUp/N           a copy in a process of its own that keeps N incoming
 //                       messages (-1: none kept, the program as it was):
 //                       start_ms until the window is built and shows the
@@ -20,6 +22,7 @@
 #include "messaging/historydatabase.h"
 #include "messaging/messageclient.h"
 #include "messaging/messagehistory.h"
+#include "messaging/messagestore.h"
 #include "messaging/storepage.h"
 #include "messaging/tmsg.h"
 #include "presence/presencedirectory.h"
@@ -192,6 +195,31 @@ void Filing(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * Senders * Each);
 }
 
+void BigBody(benchmark::State& state) {
+    QTemporaryDir dir;
+    const bool keep = state.range(0) != 0;
+    HostContext context;
+    Configure(context, 80, keep ? dir.filePath(QStringLiteral("kept")) : QString(), dir.path());
+    LanguageState language;
+    MessageHistory history(context, language);
+    history.SetKeeping(keep);
+    MessageStore store(StoreKind::Incoming, context, language, &history);
+    const QByteArray paragraph =
+        "Some words {\\b in bold} and {\\i in italics}, then more.\\par\r\n";
+    QByteArray body = "{\\rtf1\\ansi\\ansicpg1251 ";
+    while (body.size() < state.range(1) * 1024 * 1024)
+        body += paragraph;
+    body += '}';
+    for (auto _ : state)
+        store.AppendToStore(HistoryRecord{"Message from ANNA",
+                                          body,
+                                          QDateTime::currentDateTime(),
+                                          "ANNA",
+                                          QStringLiteral("198.18.0.1"),
+                                          {},
+                                          {}});
+}
+
 // A file with n small incoming messages, written as the program writes them.
 bool PrepareHistory(const QString& folder, int n) {
     QDir().mkpath(folder);
@@ -280,6 +308,8 @@ int StartUpChild(int argc, char** argv) {
 
 BENCHMARK(SendToCommitted)->Arg(1)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(Filing)->Arg(1)->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BigBody)->Args({1, 1})->Args({0, 1})->Args({1, 16})->Args({0, 16})->Iterations(3)->Unit(
+    benchmark::kMillisecond);
 BENCHMARK(StartUp)->Arg(-1)->Arg(0)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(
     benchmark::kMillisecond);
 

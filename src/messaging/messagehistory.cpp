@@ -101,6 +101,10 @@ QString SearchText(const QByteArray& header, const QByteArray& body) {
 
 MessageHistory::MessageHistory(HostContext& context, const LanguageState& language, QObject* parent)
     : QObject(parent), context_(context), language_(language) {
+    QString reason;
+    memory_ = HistoryDatabase::InMemory(&reason);
+    if (!memory_)
+        throw AppError(QStringLiteral("Messages cannot be kept, not even in memory: %1").arg(reason));
     commitTimer_.setSingleShot(true);
     commitTimer_.setInterval(LateCommitMs);
     connect(&commitTimer_, &QTimer::timeout, this, &MessageHistory::Commit);
@@ -117,12 +121,6 @@ QString MessageHistory::Path() const {
 }
 
 HistoryDatabase& MessageHistory::Memory() {
-    if (!memory_) {
-        QString reason;
-        memory_ = HistoryDatabase::InMemory(&reason);
-        if (!memory_)
-            qFatal("corvane: messages cannot be kept even in memory: %s", qPrintable(reason));
-    }
     return *memory_;
 }
 
@@ -245,6 +243,8 @@ MessageRef MessageHistory::Append(StoreKind kind, const HistoryRecord& record) {
     const qint64 id = Memory().Insert(kind, record, text);
     if (id == 0)
         unsaved_ = true;
+    else if (!commitTimer_.isActive())
+        commitTimer_.start();
     return {id, bytes, true};
 }
 
@@ -257,8 +257,7 @@ void MessageHistory::Remove(const std::vector<MessageRef>& refs) {
     QList<qint64> inFile, inMemory;
     for (const MessageRef& r : refs)
         (r.inMemory ? inMemory : inFile).append(r.id);
-    if (memory_)
-        memory_->Remove(inMemory);
+    memory_->Remove(inMemory);
     if (inFile.isEmpty() || !file_)
         return;
     if (mode_ == Mode::File && file_->Remove(inFile)) {
@@ -279,8 +278,8 @@ void MessageHistory::RemoveAll(StoreKind kind) {
         else
             FileFailed(file_->Error());
     }
-    if (memory_)
-        memory_->RemoveAll(kind);
+    memory_->RemoveAll(kind);
+    memory_->Commit();
     if (mode_ == Mode::File) {
         file_->Shrink();
     } else if (file_) {
@@ -307,7 +306,7 @@ std::vector<MessageRef> MessageHistory::Rows(StoreKind kind) {
             if (!hidden_.contains(r.id))
                 out.push_back({r.id, r.bytes, false});
     }
-    if (memory_) {
+    {
         std::vector<HistoryRow> rows;
         memory_->Rows(kind, &rows);
         for (const HistoryRow& r : rows)
@@ -323,7 +322,7 @@ std::vector<MessageRef> MessageHistory::Find(StoreKind kind, const QString& word
         for (qint64 id : ids)
             if (!hidden_.contains(id))
                 out.push_back({id, 0, false});
-    if (memory_ && memory_->Find(kind, words, &ids))
+    if (memory_->Find(kind, words, &ids))
         for (qint64 id : ids)
             out.push_back({id, 0, true});
     return out;
@@ -331,6 +330,7 @@ std::vector<MessageRef> MessageHistory::Find(StoreKind kind, const QString& word
 
 void MessageHistory::Commit() {
     commitTimer_.stop();
+    memory_->Commit(); // in memory, only so that its journal does not grow
     if (mode_ != Mode::File || !file_->InTransaction()) {
         pending_.clear();
         pendingRemovals_.clear();
@@ -352,8 +352,6 @@ bool MessageHistory::CommitFiled() {
 }
 
 void MessageHistory::MoveMemoryToFile() {
-    if (!memory_)
-        return;
     for (StoreKind kind : {StoreKind::Incoming, StoreKind::Outgoing}) {
         std::vector<HistoryRow> rows;
         memory_->Rows(kind, &rows);
@@ -370,7 +368,9 @@ void MessageHistory::MoveMemoryToFile() {
     }
     Commit();
     if (mode_ == Mode::File)
-        memory_.reset();
+        for (StoreKind kind : {StoreKind::Incoming, StoreKind::Outgoing})
+            memory_->RemoveAll(kind);
+    memory_->Commit();
 }
 
 void MessageHistory::CopyFileToMemory() {
@@ -380,6 +380,11 @@ void MessageHistory::CopyFileToMemory() {
     // The newest of the file that fit in memory's bounds, then what memory
     // holds already (newer), oldest first.
     std::unique_ptr<HistoryDatabase> old = std::move(memory_);
+    memory_ = HistoryDatabase::InMemory();
+    if (!memory_) {
+        memory_ = std::move(old); // what was in memory stays; the file's stay in it
+        return;
+    }
     for (StoreKind kind : {StoreKind::Incoming, StoreKind::Outgoing}) {
         std::vector<MessageRef> rows;
         for (const MessageRef& r : Rows(kind))
@@ -411,7 +416,6 @@ void MessageHistory::RemoveFile() {
     pending_.clear();
     pendingRemovals_.clear();
     mode_ = Mode::Memory;
-    Memory();
     for (const QString& file :
          {path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm")}) {
         QFile f(file);

@@ -62,7 +62,8 @@ public:
     static constexpr qsizetype IndexedBytes = 256 * 1024;
 
     // In memory until SetKeeping(true). The texts told to the person are in
-    // the language's current tongue.
+    // the language's current tongue. Throws AppError when not even a
+    // database in memory can be made (Qt's SQLite driver is missing).
     MessageHistory(HostContext& context, const LanguageState& language, QObject* parent = nullptr);
     ~MessageHistory() override;
 
