@@ -128,7 +128,6 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
     bodyLayout->addWidget(body_);
 
     store_.SetView(this);
-    qApp->installEventFilter(this); // Ctrl+F and F3 wherever the page has the keyboard
 }
 
 StorePage::~StorePage() {
@@ -164,6 +163,7 @@ void StorePage::BuildFindBar(QWidget* host, QBoxLayout* layout, const QString& s
     AddButton(findBar_, QStringLiteral("FindCloseBtn") + suffix, QStringLiteral("Close find (Esc)"),
               QStyle::SP_DialogCloseButton, [this] { CloseFind(); });
     connect(findEdit_, &QLineEdit::textChanged, this, &StorePage::FindTextChanged);
+    qApp->installEventFilter(this); // Ctrl+F and F3 wherever the page has the keyboard
 }
 
 void StorePage::OpenFind() {
