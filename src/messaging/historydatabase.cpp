@@ -123,9 +123,9 @@ std::unique_ptr<HistoryDatabase> HistoryDatabase::Open(const QString& path, Faul
                                                        QString* reason) {
     const QByteArray name = QFile::encodeName(path);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const bool readOnly = QFileInfo::exists(path) && QFileInfo(path).size() > 0 &&
-                          (::access(name.constData(), W_OK) != 0 ||
-                           ::access(folder.constData(), W_OK) != 0);
+    const bool readOnly =
+        QFileInfo::exists(path) && QFileInfo(path).size() > 0 &&
+        (::access(name.constData(), W_OK) != 0 || ::access(folder.constData(), W_OK) != 0);
     std::unique_ptr<HistoryDatabase> db(new HistoryDatabase);
     Fault found = Fault::None;
     if (!db->Connect(path, readOnly) || !db->PrepareSchema(&found, readOnly)) {

@@ -104,7 +104,8 @@ MessageHistory::MessageHistory(HostContext& context, const LanguageState& langua
     QString reason;
     memory_ = HistoryDatabase::InMemory(&reason);
     if (!memory_)
-        throw AppError(QStringLiteral("Messages cannot be kept, not even in memory: %1").arg(reason));
+        throw AppError(
+            QStringLiteral("Messages cannot be kept, not even in memory: %1").arg(reason));
     commitTimer_.setSingleShot(true);
     commitTimer_.setInterval(LateCommitMs);
     connect(&commitTimer_, &QTimer::timeout, this, &MessageHistory::Commit);
