@@ -46,6 +46,16 @@ SettingsReading ReadSettingsFile(const QString& path) {
     return out;
 }
 
+std::optional<bool> StoredTruth(const HostContext& context, const QString& section,
+                                const QString& name) {
+    SettingsReading reading = ReadSettingsFile(SettingsFilePath(context));
+    if (!reading.document)
+        return std::nullopt;
+    const std::optional<QString> text =
+        SettingsKey(std::move(*reading.document)).Value(section, name);
+    return text ? ParseTruth(*text) : std::nullopt;
+}
+
 SettingsFile::SettingsFile(HostContext& context, const LanguageState* language)
     : context_(context), language_(language) {}
 
