@@ -93,6 +93,8 @@ std::optional<SettingsKey> SettingsFile::ReadForChange() {
 }
 
 void SettingsFile::Stage(const SettingsKey& key, FileWriter& writer) const {
+    if (Path().isEmpty())
+        return; // a computer without a settings folder keeps no settings
     const Language language = language_ ? language_->Current() : Language::English;
     const QString path = Path();
     const QByteArray bytes = key.Document().Render();
