@@ -29,6 +29,7 @@
 #include "settings/optionspage.h"
 
 #include "../support/loopback.h"
+#include "../support/procstatus.h"
 #include "../support/windowbench.h"
 #include <QAction>
 #include <QCheckBox>
@@ -47,6 +48,7 @@
 #include <memory>
 
 using namespace corvane;
+using bench::StatusMb;
 using corvane::bench::Loopback;
 
 namespace {
@@ -59,16 +61,6 @@ public:
     QString OpenFileName(const QString&, const QString&) override { return {}; }
     QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
 };
-
-double StatusMb(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toDouble() / 1024;
-    return 0;
-}
 
 // A computer of its own name; its settings and address book go to the
 // folder given, or nowhere.

@@ -21,6 +21,7 @@
 #include "messaging/storepage.h"
 
 #include "../support/loopback.h"
+#include "../support/procstatus.h"
 #include "../support/windowbench.h"
 #include "../support/xserver.h"
 #include <QApplication>
@@ -37,6 +38,7 @@
 #include <malloc.h>
 
 using namespace corvane;
+using bench::StatusMb;
 using corvane::bench::Loopback;
 
 namespace {
@@ -97,16 +99,6 @@ double ProcessCpuMs() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-double StatusMb(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toDouble() / 1024;
-    return 0;
 }
 
 void ResetPeak() {

@@ -224,12 +224,18 @@ bool HistoryDatabase::CreateSchema() {
         ok = ok && Exec(QLatin1String(sql));
     if (ok && Exec(QStringLiteral("COMMIT")))
         return true;
+    RollbackKeepingError();
+    return false;
+}
+
+// Undoes the open transaction; the error that made it necessary stays the
+// one reported.
+void HistoryDatabase::RollbackKeepingError() {
     const QString error = error_;
     const Fault fault = errorFault_;
     Exec(QStringLiteral("ROLLBACK"));
     error_ = error;
     errorFault_ = fault;
-    return false;
 }
 
 bool HistoryDatabase::Begin() {
@@ -247,11 +253,7 @@ bool HistoryDatabase::Commit() {
     inTransaction_ = false;
     if (Exec(QStringLiteral("COMMIT")))
         return true;
-    const QString error = error_;
-    const Fault fault = errorFault_;
-    Exec(QStringLiteral("ROLLBACK"));
-    error_ = error;
-    errorFault_ = fault;
+    RollbackKeepingError();
     return false;
 }
 
@@ -259,11 +261,7 @@ void HistoryDatabase::Rollback() {
     if (!inTransaction_)
         return;
     inTransaction_ = false;
-    const QString error = error_;
-    const Fault fault = errorFault_;
-    Exec(QStringLiteral("ROLLBACK"));
-    error_ = error;
-    errorFault_ = fault;
+    RollbackKeepingError();
 }
 
 qint64 HistoryDatabase::Insert(StoreKind kind, const HistoryRecord& r, const QString& text) {

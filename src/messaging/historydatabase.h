@@ -110,6 +110,7 @@ private:
     bool Connect(const QString& path, bool readOnly = false);
     bool Exec(const QString& sql);
     bool Begin();
+    void RollbackKeepingError();
     bool Fail(const QSqlError& error);
     bool PrepareSchema(Fault* fault, bool readOnly = false);
     bool CreateSchema();
