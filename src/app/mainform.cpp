@@ -15,6 +15,7 @@
 #include "presence/presencedatagrams.h"
 #include "presence/presencedirectory.h"
 #include "settings/aboutbox.h"
+#include "settings/alwaysontop.h"
 #include "settings/languageswitch.h"
 #include "settings/optionspage.h"
 #include "settings/programtexts.h"
@@ -414,9 +415,7 @@ void TMainForm::AppActivate() {
     appActivated_ = true;
     PageControl1->setCurrentWidget(TabSheet1);
     // Changing a window flag hides the window, so it comes before the hiding.
-    const bool onTop = Options->CheckBox2->isChecked();
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop)
-        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    SetAlwaysOnTop(this, Options->CheckBox2->isChecked());
     HideToTray();
     setWindowTitle(ApplicationTitle);
 }

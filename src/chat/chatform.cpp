@@ -6,6 +6,7 @@
 #include "common/filewriter.h"
 #include "common/hostcontext.h"
 #include "editor/rtfwriter.h"
+#include "settings/alwaysontop.h"
 #include "settings/stringtable.h"
 #include "settings/widgetcaptions.h"
 
@@ -372,10 +373,7 @@ void TChatForm::DispSysMenuClick() {
 }
 
 void TChatForm::OnTopMenuClick() {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, OnTopMenu->isChecked());
-    if (visible)
-        show(); // changing a window flag hides the window
+    SetAlwaysOnTop(this, OnTopMenu->isChecked());
 }
 
 bool TChatForm::eventFilter(QObject* watched, QEvent* event) {
