@@ -267,14 +267,12 @@ QList<TPrivateChatForm*> TChatForm::PrivateChats() const {
 
 TPrivateChatForm* TChatForm::OpenPrivateChat(const PrivateChatStart& start) {
     privateChats_.removeAll(nullptr);
-    // A flood of requests opens no flood of windows.
-    if (PrivateChats().size() >= ChatBounds::MaxPrivateChats)
+    if (!PrivateChatOpening::MayOpen(int(PrivateChats().size())))
         return nullptr;
-    // The requested side always writes its caption in English.
-    const Language captionLanguage = start.requesting ? CurrentLanguage() : Language::English;
     auto* chat = new TPrivateChatForm(
-        context_, start, mainLanguage_.Current(), captionLanguage, [this] { return Edit2->text(); },
-        icons_, &privateText_);
+        context_, start, mainLanguage_.Current(),
+        PrivateChatOpening::CaptionLanguage(start, CurrentLanguage()),
+        [this] { return Edit2->text(); }, icons_, &privateText_);
     privateChats_.append(chat);
     chat->RestoreFormSettings = RestoreFormSettings;
     chat->SaveFormSettings = SaveFormSettings;
