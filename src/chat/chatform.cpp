@@ -74,6 +74,49 @@ TChatForm::~TChatForm() {
 }
 
 void TChatForm::BuildControls() {
+    BuildToolBar();
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    Splitter1 = new QSplitter(Qt::Horizontal, central);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setChildrenCollapsible(false);
+    Memo1 = new QTextEdit(Splitter1);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Memo1->setAccessibleName(QStringLiteral("Chat messages"));
+    SetUpChatTextArea(Memo1);
+    BuildMemberPanel();
+    Splitter1->addWidget(Memo1);
+    Splitter1->addWidget(Panel3);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    SetPanel3Width(DefaultPanelWidth);
+    column->addWidget(Splitter1, 1);
+    Edit1 = new QLineEdit(central);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setMaxLength(ChatBounds::MaxLineLength);
+    Edit1->setToolTip(ChatTexts::MessageLineHint);
+    Edit1->setAccessibleName(ChatTexts::MessageLineHint);
+    column->addWidget(Edit1);
+    // The hidden default button: Enter sends the line where a control does
+    // not take Enter itself.
+    Button1 = new QPushButton(QStringLiteral("Send"), central);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setAccessibleName(QStringLiteral("Send"));
+    Button1->setVisible(false);
+    setCentralWidget(central);
+
+    connect(Edit1, &QLineEdit::returnPressed, this, [this] { Edit1KeyDown(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    for (QWidget* w : std::initializer_list<QWidget*>{Edit1, Edit2, ListView1, Memo1})
+        w->installEventFilter(this);
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, ListView1);
+}
+
+void TChatForm::BuildToolBar() {
     ToolBar1 = addToolBar(QStringLiteral("Chat"));
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
@@ -87,19 +130,10 @@ void TChatForm::BuildControls() {
     connect(PrivChatBtn, &QToolButton::clicked, this, [this] { PrivateChat1Click(); });
     connect(BeepUserBtn, &QToolButton::clicked, this, [this] { Beep1Click(); });
     connect(ClearBtn, &QToolButton::clicked, this, [this] { ClearBtnClick(); });
+}
 
-    auto* central = new QWidget(this);
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    Splitter1 = new QSplitter(Qt::Horizontal, central);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setChildrenCollapsible(false);
-    Memo1 = new QTextEdit(Splitter1);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    Memo1->setAccessibleName(QStringLiteral("Chat messages"));
-    SetUpChatTextArea(Memo1);
+// The panel beside the text: the nick name and the member list.
+void TChatForm::BuildMemberPanel() {
     Panel3 = new QWidget(Splitter1);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     auto* panel = new QVBoxLayout(Panel3);
@@ -124,37 +158,11 @@ void TChatForm::BuildControls() {
     panel->addWidget(Label1);
     panel->addWidget(Edit2);
     panel->addWidget(ListView1, 1);
-    Splitter1->addWidget(Memo1);
-    Splitter1->addWidget(Panel3);
-    Splitter1->setStretchFactor(0, 1);
-    Splitter1->setStretchFactor(1, 0);
-    SetPanel3Width(DefaultPanelWidth);
-    column->addWidget(Splitter1, 1);
-    Edit1 = new QLineEdit(central);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(ChatBounds::MaxLineLength);
-    Edit1->setToolTip(ChatTexts::MessageLineHint);
-    Edit1->setAccessibleName(ChatTexts::MessageLineHint);
-    column->addWidget(Edit1);
-    // The hidden default button: Enter sends the line where a control does
-    // not take Enter itself.
-    Button1 = new QPushButton(QStringLiteral("Send"), central);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAccessibleName(QStringLiteral("Send"));
-    Button1->setVisible(false);
-    setCentralWidget(central);
-
-    connect(Edit1, &QLineEdit::returnPressed, this, [this] { Edit1KeyDown(); });
     connect(Edit2, &QLineEdit::returnPressed, this, [this] { Edit2KeyDown(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(ListView1, &QListWidget::itemSelectionChanged, this, [this] { ListView1Change(); });
     connect(ListView1, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
     });
-    for (QWidget* w : std::initializer_list<QWidget*>{Edit1, Edit2, ListView1, Memo1})
-        w->installEventFilter(this);
-    setTabOrder(Edit1, Edit2);
-    setTabOrder(Edit2, ListView1);
 }
 
 void TChatForm::BuildMenu() {
