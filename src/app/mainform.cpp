@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 
 #include "addressbook/groupspage.h"
+#include "app/keyrouting.h"
 #include "app/pagecontrol.h"
 #include "app/trayicon.h"
 #include "chat/chatform.h"
@@ -611,46 +612,53 @@ void TMainForm::changeEvent(QEvent* event) {
 
 std::function<void()> TMainForm::ShortcutFor(QWidget* focus, const QKeyEvent& key) {
     const QKeyCombination combination = key.keyCombination();
-    if (Editor->ContextMenuShortcut(focus, combination, false))
-        return
-            [this, focus, combination] { Editor->ContextMenuShortcut(focus, combination, true); };
-    if (key.key() == Qt::Key_F5)
-        return [this, modifiers = key.modifiers()] { FormShortCut(Qt::Key_F5, modifiers); };
-    const QKeySequence sequence(combination);
     // An editable field other than the compose editor keeps its own Cut,
-    // Copy and Paste: Ctrl+X in the alias field cuts, it does not exit.
+    // Copy and Paste.
     const bool ownClipboard =
         (qobject_cast<QLineEdit*>(focus) && !static_cast<QLineEdit*>(focus)->isReadOnly()) ||
         (qobject_cast<QTextEdit*>(focus) && !static_cast<QTextEdit*>(focus)->isReadOnly()) ||
         (qobject_cast<QComboBox*>(focus) && static_cast<QComboBox*>(focus)->isEditable());
-    if (ownClipboard && (sequence == QKeySequence::Cut || sequence == QKeySequence::Copy ||
-                         sequence == QKeySequence::Paste))
-        return {};
-    // The main menu in menu order: a menu holding the key takes it, and runs
-    // the item when it is enabled.
-    std::function<QAction*(QMenu*)> find = [&](QMenu* menu) -> QAction* {
-        for (QAction* a : menu->actions()) {
-            if (a->menu())
-                if (QAction* inner = find(a->menu()))
-                    return inner;
-            if (!a->isSeparator() && a->shortcut() == sequence)
-                return a;
-        }
-        return nullptr;
+    const QList<QAction*> menu = MainMenuItems();
+    const QList<QAction*> editor = Editor->ShortcutActions();
+    auto shortcuts = [](const QList<QAction*>& items) {
+        QList<QKeySequence> out;
+        for (QAction* a : items)
+            out.append(a->shortcut());
+        return out;
     };
-    QAction* item = nullptr;
-    for (QAction* top : menuBar()->actions())
-        if (top->menu() && (item = find(top->menu())))
-            break;
-    if (!item)
-        item = Editor->ActionForShortcut(combination);
-    if (!item)
+    const KeyRouting::Route route = KeyRouting::For(
+        combination, {Editor->ContextMenuShortcut(focus, combination, false), ownClipboard},
+        shortcuts(menu), shortcuts(editor));
+    using Target = KeyRouting::Target;
+    if (route.target == Target::None)
         return {};
-    const bool repeat = key.isAutoRepeat();
-    return [item, repeat] {
-        if (item->isEnabled() && !(repeat && !item->autoRepeat()))
+    if (route.target == Target::ContextMenu)
+        return
+            [this, focus, combination] { Editor->ContextMenuShortcut(focus, combination, true); };
+    if (route.target == Target::Send)
+        return [this, modifiers = key.modifiers()] { FormShortCut(Qt::Key_F5, modifiers); };
+    QAction* item = (route.target == Target::MainMenu ? menu : editor)[route.index];
+    return [item, held = key.isAutoRepeat()] {
+        if (KeyRouting::Runs(item->isEnabled(), held, item->autoRepeat()))
             item->trigger();
     };
+}
+
+QList<QAction*> TMainForm::MainMenuItems() const {
+    // A submenu's items come before the item that opens it.
+    std::function<void(QMenu*, QList<QAction*>&)> collect = [&](QMenu* menu, QList<QAction*>& out) {
+        for (QAction* a : menu->actions()) {
+            if (a->menu())
+                collect(a->menu(), out);
+            if (!a->isSeparator())
+                out.append(a);
+        }
+    };
+    QList<QAction*> items;
+    for (QAction* top : menuBar()->actions())
+        if (top->menu())
+            collect(top->menu(), items);
+    return items;
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {

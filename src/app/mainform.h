@@ -205,6 +205,8 @@ private:
     // menu, F5, the main menu, the editor's actions. The handler to run, or
     // none when the key is not the window's.
     std::function<void()> ShortcutFor(QWidget* focus, const QKeyEvent& key);
+    // The items of the main menu in menu order (KeyRouting).
+    QList<QAction*> MainMenuItems() const;
     void HideToTray();
     void BuildFormStorage();
     void FinishFirstShowing();
