@@ -1,8 +1,7 @@
 #pragma once
 // "Always on Top" for every window that offers it: the main window (its
-// Options page), the chat room (its menu). Qt recreates a window whose flags
-// change, and the recreated window is hidden and may be placed anew; this
-// keeps its place and whether it was shown.
+// Options page), the chat room (its menu). The window stays where it is and
+// as it is, shown or hidden.
 class QWidget;
 
 namespace corvane {
