@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqt6sql6-sqlite
   libgl-dev libcanberra-dev libasound2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libfuzzer-14-dev

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<TMainForm> mainForm;
     try {
         mainForm = std::make_unique<TMainForm>(context);
-    } catch (const StartupError& e) {
+    } catch (const AppError& e) { // the message port is taken, or the like
         std::fprintf(stderr, "corvane: %s\n", qPrintable(e.Message()));
         dialogs.MessageBox(GeneralErrorText(e.Message()), ApplicationTitle,
                            DialogService::Icon::Stop, DialogService::Ok);

@@ -70,16 +70,16 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
                          [this] { return Alias(); },
                          [this] { Memo1Change(); }},
         PresenceState{Language, OnlineFlag, FirstTreeOpen}, context_, Groups->Book());
-    Incoming = new StorePage(TabSheet2, StoreKind::Incoming, context_, Language, this);
-    Outgoing = new StorePage(TabSheet3, StoreKind::Outgoing, context_, Language, this);
+    History = new MessageHistory(context_, Language, this);
+    Incoming = new StorePage(TabSheet2, StoreKind::Incoming, context_, Language, this, History);
+    Outgoing = new StorePage(TabSheet3, StoreKind::Outgoing, context_, Language, this, History);
     Messaging = new MessagingController(
         MessagingControls{PageControl1, TabSheet1, Memo1, CompNameBtn, RadioGroup1Items, SendBtn,
                           ClearBtn, Options->AliasEdit, Options->CheckBox3, Options->CheckBox4,
-                          Options->CheckBox5, Options->CheckBox6, Options->RichEdit1, IsPopupMenu},
+                          Options->CheckBox5, Options->CheckBox6, Options->CheckBox8,
+                          Options->RichEdit1, IsPopupMenu},
         context_, Language, OnlineFlag, Presence->Tree(), Presence->View(), *Incoming, *Outgoing,
         *MsgServer, [this] { Memo1Change(); }, [this] { RestoreApplication(); }, this);
-    Incoming->SetBodyLoader(&Messaging->Loader());
-    Outgoing->SetBodyLoader(&Messaging->Loader());
     SendBtnClick = [this] { Messaging->SendBtnClick(); };
     BuildChat();
     Editor->AttachContextMenu(Incoming->BodyView());

@@ -34,6 +34,7 @@ class ComposeEditor;
 class DatagramNetwork;
 class GroupsPage;
 class LanguageSwitch;
+class MessageHistory;
 class MessageListener;
 class OptionsPage;
 class MessagingController;
@@ -132,8 +133,9 @@ public:
     ComposeEditor* Editor = nullptr;
     // Presence and the network tree (src/presence).
     std::unique_ptr<PresenceDirectory> Presence;
-    // The message stores on the Incoming and Outgoing pages, and sending and
-    // receiving (src/messaging).
+    // The message stores on the Incoming and Outgoing pages, where they keep
+    // their messages, and sending and receiving (src/messaging).
+    MessageHistory* History = nullptr;
     StorePage* Incoming = nullptr;
     StorePage* Outgoing = nullptr;
     MessagingController* Messaging = nullptr;

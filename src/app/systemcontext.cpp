@@ -14,6 +14,8 @@ void FillSystemContext(HostContext& context, const QString& executablePath) {
     context.configDir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                         QLatin1Char('/') + base;
     context.workDir = QDir::currentPath();
+    context.historyDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                         QLatin1Char('/') + base;
     // $XDG_CONFIG_HOME first, then each of $XDG_CONFIG_DIRS.
     QStringList configDirs =
         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);

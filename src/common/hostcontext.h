@@ -63,6 +63,9 @@ public:
     QString configDir; // settings.ini lives here
     QString workDir;   // address-book files and sounds by bare name
     QString dataDir;   // installed data (sounds)
+    // The person's own data folder, where the messages are kept after exit
+    // (made 0700 when used). Empty: messages are kept in memory only.
+    QString historyDir;
     // Desktop entries the session starts at login: the person's own folder
     // and the system's, in order of precedence. Empty: the person's start
     // is left as it is.

@@ -23,6 +23,8 @@
 // capped (deeper groups are counted and their content dropped), \bin skips at
 // most the bytes that are left, numbers saturate, a document cut short keeps
 // what was read, and everything after the outermost group is ignored.
+//
+// How the reader is put together, part by part of RTF: rtfparser.h.
 #include <QByteArrayView>
 #include <QString>
 #include <atomic>

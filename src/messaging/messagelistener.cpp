@@ -34,6 +34,10 @@ MessageListener::MessageListener(HostContext& context, QObject* parent)
                                    context.timings.receiveRateWindowMs});
     ticker_->setInterval(std::clamp(shortest / 4, 10, MaxTickMs));
     connect(ticker_, &QTimer::timeout, this, &MessageListener::Tick);
+    groupTimer_ = new QTimer(this);
+    groupTimer_->setSingleShot(true);
+    groupTimer_->setInterval(GroupWaitMs);
+    connect(groupTimer_, &QTimer::timeout, this, &MessageListener::CommitFiled);
 }
 
 MessageListener::~MessageListener() {
@@ -75,6 +79,7 @@ bool MessageListener::Listen() {
 }
 
 void MessageListener::Close() {
+    CommitFiled();
     if (acceptNotifier_) {
         acceptNotifier_->setEnabled(false);
         acceptNotifier_->deleteLater();
@@ -219,11 +224,41 @@ void MessageListener::HandNext() {
         if (!self)
             return;
         handing_ = false;
-        Finish(serial, !refused_);
+        if (refused_) {
+            Finish(serial, false);
+        } else {
+            if (filed_.empty())
+                firstFiledAt_ = Now();
+            filed_.push_back(serial);
+        }
         break; // one record per turn of the event loop
     }
+    // The group grows while records wait, or for a moment while others are
+    // on their way, within its bounds.
+    const size_t onTheirWay = streams_.size() - filed_.size() - finished_.size();
+    if (filed_.size() >= MaxGroupRecords || Now() - firstFiledAt_ >= MaxGroupMs)
+        CommitFiled();
+    else if (finished_.empty() && onTheirWay == 0)
+        CommitFiled();
+    else if (finished_.empty() && !filed_.empty() && !groupTimer_->isActive())
+        groupTimer_->start();
     if (!finished_.empty())
         ScheduleHand();
+}
+
+void MessageListener::CommitFiled() {
+    groupTimer_->stop();
+    if (filed_.empty())
+        return;
+    if (handing_) {
+        groupTimer_->start(); // the handler that runs now is part of the group
+        return;
+    }
+    const std::vector<quint64> group = std::move(filed_);
+    filed_.clear();
+    const bool durable = !commit_ || commit_();
+    for (quint64 serial : group)
+        Finish(serial, durable);
 }
 
 void MessageListener::Forget(quint64 serial) {
@@ -233,6 +268,7 @@ void MessageListener::Forget(quint64 serial) {
     std::unique_ptr<TcpStream> stream = std::move(it->second);
     streams_.erase(it);
     std::erase(finished_, serial);
+    std::erase(filed_, serial);
     stream->Reset();                 // does nothing once it was closed in order
     stream.release()->deleteLater(); // this may run inside its own signal
 }

@@ -20,6 +20,14 @@
 // Records are handed on one at a time, in the order their connections ended;
 // a record that ends while a handler runs (also while it runs the event loop)
 // waits until that handler has returned.
+//
+// Filed records are made durable by the commit function before their senders
+// are told. One commit covers every record filed since the one before: it
+// comes when no record waits any more (after GroupWaitMs when other
+// connections are still being read, so that they can join), or after
+// MaxGroupRecords or MaxGroupMs. A lone record is answered at once, and a
+// burst costs few commits. A commit that fails resets the connections of its
+// records.
 #include "common/hostcontext.h"
 #include "messaging/receivebook.h"
 
@@ -28,8 +36,10 @@
 #include <QHostAddress>
 #include <QObject>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class QSocketNotifier;
 class QTimer;
@@ -43,6 +53,9 @@ class MessageListener : public QObject {
 public:
     static constexpr qint64 MaxRecordBytes = ReceiveBook::MaxRecordBytes;
     static constexpr qint64 MaxBufferedBytes = ReceiveBook::MaxBufferedBytes;
+    static constexpr size_t MaxGroupRecords = 256;
+    static constexpr qint64 MaxGroupMs = 100;
+    static constexpr int GroupWaitMs = 2;
 
     explicit MessageListener(HostContext& context, QObject* parent = nullptr);
     ~MessageListener() override;
@@ -62,6 +75,9 @@ public:
     // Called from a RecordArrived handler: the record is not filed, and its
     // sender is told so by a reset.
     void RefuseCurrent() { refused_ = true; }
+    // Makes what the handlers filed durable; true when it is. Without one,
+    // a record counts as delivered once its handlers have returned.
+    void SetCommit(std::function<bool()> commit) { commit_ = std::move(commit); }
 
 Q_SIGNALS:
     // One whole record, from a sender that ended its connection in order.
@@ -73,6 +89,7 @@ private:
     void Apply(const ReceiveBook::Actions& actions);
     void Forget(quint64 serial); // reset, nothing filed
     void Finish(quint64 serial, bool filed);
+    void CommitFiled(); // tells the senders of the filed records
     void HandNext();
     void ScheduleHand();
     void Tick();
@@ -88,6 +105,10 @@ private:
     QString error_;
     std::map<quint64, std::unique_ptr<TcpStream>> streams_;
     std::deque<quint64> finished_;
+    std::vector<quint64> filed_; // handed and filed, waiting for the commit
+    qint64 firstFiledAt_ = 0;
+    QTimer* groupTimer_ = nullptr;
+    std::function<bool()> commit_;
     quint64 nextSerial_ = 1;
     bool handing_ = false;
     bool handScheduled_ = false;

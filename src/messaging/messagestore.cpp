@@ -7,6 +7,8 @@
 #include "common/soundplayer.h"
 #include "common/timedwait.h"
 
+#include <algorithm>
+
 namespace corvane {
 
 StoredMessage StoredMessage::Make(QByteArrayView header, QByteArrayView body) {
@@ -42,49 +44,142 @@ QString DeleteAllTitle(StoreKind kind) {
     return kind == StoreKind::Incoming ? ApplicationTitle : QStringLiteral("Corvane Messeneger");
 }
 
-MessageStore::MessageStore(StoreKind kind, HostContext& context, const LanguageState& language)
-    : kind_(kind), context_(context), language_(language) {}
+MessageStore::MessageStore(StoreKind kind, HostContext& context, const LanguageState& language,
+                           MessageHistory* history)
+    : kind_(kind), context_(context), language_(language) {
+    if (!history) {
+        ownHistory_ = std::make_unique<MessageHistory>(context, language);
+        history = ownHistory_.get();
+    }
+    history_ = history;
+    reload_ = QObject::connect(history_, &MessageHistory::RowsReplaced, [this] { Reload(); });
+    Reload();
+}
+
+MessageStore::~MessageStore() {
+    QObject::disconnect(reload_);
+}
+
+void MessageStore::SetView(MessageStoreView* view) {
+    view_ = view;
+    if (view_ && position_ > 0)
+        Show(position_);
+}
+
+void MessageStore::Reload() {
+    rows_ = history_->Rows(kind_);
+    bytes_ = memoryBytes_ = 0;
+    inMemory_ = 0;
+    for (const MessageRef& r : rows_) {
+        bytes_ += r.bytes;
+        if (r.inMemory) {
+            memoryBytes_ += r.bytes;
+            ++inMemory_;
+        }
+    }
+    // The message shown stays; else the same place, or the newest.
+    const int at = shown_.id ? PositionOf(shown_) : 0;
+    position_ =
+        at ? at : std::clamp(position_ ? position_ : Count(), std::min(1, Count()), Count());
+    if (!view_)
+        return;
+    if (position_ > 0)
+        Show(position_);
+    else if (shown_.id) {
+        ClearView();
+        UpdateCounter();
+    }
+}
 
 StoredMessage MessageStore::At(int position) const {
     if (position < 1 || position > Count())
         return {};
-    return entries_[position - 1].message;
+    QByteArray header, body;
+    history_->Load(rows_[size_t(position - 1)], &header, &body);
+    return StoredMessage::Make(header, body);
 }
 
 QList<StoredMessage> MessageStore::Messages() const {
     QList<StoredMessage> out;
-    out.reserve(entries_.size());
-    for (const Entry& e : entries_)
-        out.append(e.message);
+    out.reserve(Count());
+    for (int p = 1; p <= Count(); ++p)
+        out.append(At(p));
     return out;
 }
 
+int MessageStore::PositionOf(const MessageRef& ref) const {
+    const auto it = std::lower_bound(rows_.begin(), rows_.end(), ref);
+    return it != rows_.end() && it->id == ref.id && it->inMemory == ref.inMemory
+               ? int(it - rows_.begin()) + 1
+               : 0;
+}
+
 void MessageStore::AppendToStore(QByteArrayView header, const QByteArray& body) {
-    const quint64 serial = nextSerial_++;
-    entries_.append(Entry{StoredMessage::Make(header, body), serial});
-    bytes_ += entries_.last().message.text.size();
+    HistoryRecord record;
+    record.header = header.toByteArray();
+    record.body = body;
+    record.filed = QDateTime::currentDateTime();
+    AppendToStore(record);
+}
+
+void MessageStore::AppendToStore(const HistoryRecord& record, Commit commit) {
+    const MessageRef ref = history_->Append(kind_, record);
+    if (ref.id == 0)
+        return; // kept nowhere: the listener does not call it delivered
+    rows_.push_back(ref);
+    bytes_ += ref.bytes;
+    if (ref.inMemory) {
+        memoryBytes_ += ref.bytes;
+        ++inMemory_;
+    }
     DropOldest();
+    if (commit == Commit::Now)
+        history_->Commit();
     position_ = Count();
     if (view_)
-        view_->ShowMessage(header.toByteArray(), body);
-    shownSerial_ = serial;
+        view_->ShowMessage(record.header, record.body);
+    shown_ = ref;
 
     ProcessPendingMessages();
 
     position_ = Count();
-    if (position_ > 0 && shownSerial_ != entries_.last().serial)
+    if (position_ > 0 && shown_ != rows_.back())
         Render(position_);
     UpdateCounter();
 }
 
-void MessageStore::DropOldest() {
-    const int before = dropped_;
-    while (Count() > 1 && (Count() > MaxMessages || bytes_ > MaxBytes)) {
-        bytes_ -= entries_.first().message.text.size();
-        entries_.removeFirst();
-        ++dropped_;
+void MessageStore::RemoveRow(int index) {
+    const MessageRef r = rows_[size_t(index)];
+    bytes_ -= r.bytes;
+    if (r.inMemory) {
+        memoryBytes_ -= r.bytes;
+        --inMemory_;
     }
-    if (dropped_ != before && view_)
+    rows_.erase(rows_.begin() + index);
+}
+
+void MessageStore::DropOldest() {
+    // The whole store within its bounds; what lives in memory (a file that
+    // cannot be written) also within memory's.
+    const MessageHistory::Bounds bounds = history_->BoundsNow();
+    const MessageHistory::Bounds memory = MessageHistory::MemoryBounds;
+    std::vector<MessageRef> gone;
+    while (Count() > 1) {
+        int victim = -1;
+        if (inMemory_ > memory.messages || memoryBytes_ > memory.bytes)
+            victim = Count() - inMemory_; // the oldest in memory
+        else if (Count() > bounds.messages || bytes_ > bounds.bytes)
+            victim = 0;
+        if (victim < 0 || victim >= Count() - 1)
+            break;
+        gone.push_back(rows_[size_t(victim)]);
+        RemoveRow(victim);
+    }
+    if (gone.empty())
+        return;
+    history_->Remove(gone);
+    dropped_ += int(gone.size());
+    if (view_)
         view_->ShowDropped(dropped_);
 }
 
@@ -129,25 +224,22 @@ void MessageStore::DeleteCurrent() {
     const int p = position_;
     if (n == 0)
         return;
+    const MessageRef gone = rows_[size_t(p - 1)];
     if (n == 1) {
-        entries_.clear();
-        bytes_ = 0;
+        RemoveRow(0);
         ClearView();
         position_ = 0;
-        UpdateCounter();
-        return;
-    }
-    if (p < n) {
+    } else if (p < n) {
         // The next message moves into position p.
         Render(p + 1);
-        bytes_ -= entries_[p - 1].message.text.size();
-        entries_.removeAt(p - 1);
+        RemoveRow(p - 1);
     } else {
         Render(p - 1);
         position_ = p - 1;
-        bytes_ -= entries_.last().message.text.size();
-        entries_.removeLast();
+        RemoveRow(p - 1);
     }
+    history_->Remove({gone});
+    history_->Commit();
     UpdateCounter();
 }
 
@@ -160,8 +252,10 @@ void MessageStore::DeleteAll() {
                                                   DialogService::Cancel);
     if (answer != DialogService::Yes)
         return;
-    entries_.clear();
-    bytes_ = 0;
+    history_->RemoveAll(kind_);
+    rows_.clear();
+    bytes_ = memoryBytes_ = 0;
+    inMemory_ = 0;
     position_ = 0;
     if (dropped_ != 0 && view_)
         view_->ShowDropped(0);
@@ -170,8 +264,41 @@ void MessageStore::DeleteAll() {
     ClearView();
 }
 
+MessageStore::Matches MessageStore::FindNewest(const QString& words) {
+    return Step(words, 0);
+}
+
+MessageStore::Matches MessageStore::FindNext(const QString& words, bool older) {
+    return Step(words, older ? -1 : 1);
+}
+
+MessageStore::Matches MessageStore::Step(const QString& words, int direction) {
+    std::vector<int> positions; // ascending, as the rows
+    for (const MessageRef& ref : history_->Find(kind_, words))
+        if (const int p = PositionOf(ref))
+            positions.push_back(p);
+    int target = 0;
+    if (direction == 0 && !positions.empty()) {
+        target = positions.back();
+    } else if (direction < 0) {
+        const auto it = std::lower_bound(positions.begin(), positions.end(), position_);
+        target = it == positions.begin() ? 0 : *(it - 1);
+    } else if (direction > 0) {
+        const auto it = std::upper_bound(positions.begin(), positions.end(), position_);
+        target = it == positions.end() ? 0 : *it;
+    }
+    if (target > 0 && target != position_) {
+        position_ = target;
+        Show(position_);
+    } else if (target == 0 && direction != 0) {
+        Beep();
+    }
+    const auto shown = std::find(positions.begin(), positions.end(), position_);
+    return {shown == positions.end() ? 0 : int(positions.end() - shown), int(positions.size())};
+}
+
 QString MessageStore::CounterText() const {
-    if (entries_.isEmpty())
+    if (rows_.empty())
         return language_.Text(Strings::NoMessages);
     return FormatCounter(language_.Text(Strings::MessageCounter), position_, Count());
 }
@@ -191,16 +318,19 @@ void MessageStore::Show(int position) {
 }
 
 void MessageStore::Render(int position) {
-    const Entry& e = entries_[position - 1];
-    if (view_)
-        view_->ShowMessage(e.message.Header(), e.message.Body());
-    shownSerial_ = e.serial;
+    const MessageRef ref = rows_[size_t(position - 1)];
+    if (view_) {
+        // Read back as it always was: split at the separator.
+        const StoredMessage message = At(position);
+        view_->ShowMessage(message.Header(), message.Body());
+    }
+    shown_ = ref;
 }
 
 void MessageStore::ClearView() {
     if (view_)
         view_->ClearMessage();
-    shownSerial_ = 0;
+    shown_ = {};
 }
 
 void MessageStore::UpdateCounter() {

@@ -1,8 +1,10 @@
 #pragma once
 // The incoming and outgoing message stores and their browsing.
 //
-// A store is an ordered list of stored-message texts, oldest first, kept in
-// memory only. One text is
+// A store is an ordered list of messages, oldest first, kept by a
+// MessageHistory (in memory, or in a file that survives the program); the
+// store holds only where each one is, and reads a message when it is shown.
+// Read back, a message is the text
 //
 //   stored-message = Header FieldSeparator Body      ; Windows-1251 bytes
 //
@@ -15,18 +17,20 @@
 //
 // The operations decide everything (what to show, when to beep, what to ask)
 // and hand the results to a MessageStoreView; the page only renders them.
+#include "messaging/messagehistory.h"
+#include "messaging/storekind.h"
 #include "settings/stringtable.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <memory>
+#include <vector>
 
 namespace corvane {
 
 class HostContext;
-
-enum class StoreKind { Incoming, Outgoing };
 
 struct StoredMessage {
     QByteArray text;
@@ -59,31 +63,51 @@ QString DeleteAllTitle(StoreKind kind);
 
 class MessageStore {
 public:
-    // The store keeps at most this many messages and bytes; beyond them the
-    // oldest messages go (never the one just added), and the page says how
-    // many went.
-    static constexpr int MaxMessages = 10000;
-    static constexpr qint64 MaxBytes = 128 * 1024 * 1024;
+    // The bounds of a store in memory; a store in a file keeps
+    // MessageHistory::KeptBounds. Beyond them the oldest messages go (never
+    // the one just added), and the page says how many went.
+    static constexpr int MaxMessages = MessageHistory::MemoryBounds.messages;
+    static constexpr qint64 MaxBytes = MessageHistory::MemoryBounds.bytes;
+
+    enum class Commit {
+        Now,   // durable before the call returns
+        Later, // the listener commits a group of records before it answers
+    };
+    // Where a find stands: the match shown, counted from the newest (0 when
+    // the message shown is none of them), and how many there are.
+    struct Matches {
+        int shown = 0;
+        int count = 0;
+    };
 
     // Beeps and the delete-all question go through the context's services;
     // the texts come from the language's current string table at each use.
-    MessageStore(StoreKind kind, HostContext& context, const LanguageState& language);
+    // Without a history the store keeps its messages in memory of its own;
+    // a history must outlive the store. The store starts on its newest
+    // message.
+    MessageStore(StoreKind kind, HostContext& context, const LanguageState& language,
+                 MessageHistory* history = nullptr);
+    ~MessageStore();
     MessageStore(const MessageStore&) = delete;
     MessageStore& operator=(const MessageStore&) = delete;
 
-    void SetView(MessageStoreView* view) { view_ = view; }
+    // Shows the message at the position (the newest at start) and the
+    // counter on the view.
+    void SetView(MessageStoreView* view);
 
     StoreKind Kind() const { return kind_; }
-    int Count() const { return int(entries_.size()); }
+    MessageHistory& History() { return *history_; }
+    int Count() const { return int(rows_.size()); }
     int Position() const { return position_; }
     qint64 Bytes() const { return bytes_; }
     int Dropped() const { return dropped_; }
-    // Message p, 1-based; an empty message outside 1..Count().
+    // Message p, 1-based, read from where it is kept; an empty message
+    // outside 1..Count().
     StoredMessage At(int position) const;
     QList<StoredMessage> Messages() const;
 
     // Files a message at the end and shows it:
-    //   1. add Header FieldSeparator Body at the end;
+    //   1. add it at the end;
     //   2. show header and body as given (not split again);
     //   3. process pending events once (other handlers, also another append,
     //      may run here);
@@ -94,6 +118,7 @@ public:
     // step 3 showed another message than the newest, step 4 shows the newest
     // again.
     void AppendToStore(QByteArrayView header, const QByteArray& body);
+    void AppendToStore(const HistoryRecord& record, Commit commit = Commit::Now);
 
     // Browsing: at the end of the list in that direction, beep and stop.
     void First();
@@ -106,17 +131,22 @@ public:
     // Asks first (entry 9, Yes/No/Cancel); anything but Yes changes nothing.
     void DeleteAll();
 
+    // Find: the messages whose header or text hold words beginning with each
+    // of the words, letter case aside. FindNewest shows the newest of them;
+    // FindNext shows the next older (or newer) one from the message shown,
+    // and beeps when there is none.
+    Matches FindNewest(const QString& words);
+    Matches FindNext(const QString& words, bool older);
+
     // The counter for the current state in the current language.
     QString CounterText() const;
     // Renders the counter again (after a language switch).
     void RetranslateCounter();
+    // Reads the rows again from the history (after they moved), keeping the
+    // message shown when it is still there.
+    void Reload();
 
 private:
-    struct Entry {
-        StoredMessage message;
-        quint64 serial; // tells which message the page shows
-    };
-
     void Beep();
     void Show(int position);   // message p and the counter p of n
     void Render(int position); // message p split into header line and body view
@@ -124,16 +154,23 @@ private:
     void UpdateCounter(); // entry 8 with the position and the count
     void ShowCounter(const QString& text);
     void DropOldest();
+    void RemoveRow(int index);
+    int PositionOf(const MessageRef& ref) const; // 0 when not in the store
+    Matches Step(const QString& words, int direction);
 
     StoreKind kind_;
     HostContext& context_;
     const LanguageState& language_;
+    std::unique_ptr<MessageHistory> ownHistory_;
+    MessageHistory* history_;
+    QMetaObject::Connection reload_;
     MessageStoreView* view_ = nullptr;
-    QList<Entry> entries_;
+    std::vector<MessageRef> rows_;
     int position_ = 0;
-    quint64 nextSerial_ = 1;
-    quint64 shownSerial_ = 0; // serial of the message on the page, 0 for none
+    MessageRef shown_; // the message on the page; id 0 for none
     qint64 bytes_ = 0;
+    qint64 memoryBytes_ = 0; // of the rows kept in memory
+    int inMemory_ = 0;
     int dropped_ = 0;
 };
 

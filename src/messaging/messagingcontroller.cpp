@@ -15,6 +15,8 @@
 #include "messaging/tmsg.h"
 #include "presence/networktree.h"
 #include "presence/networktreeview.h"
+#include "settings/programtexts.h"
+#include "settings/settingsfile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,6 +63,19 @@ MessagingController::MessagingController(const MessagingControls& controls, Host
     connect(c_.ClearBtn, &QPushButton::clicked, this, &MessagingController::ClearBtnClick);
     connect(c_.CheckBox6, &QCheckBox::toggled, this, &MessagingController::CheckBox6Click);
     new NewestPopupKey([this] { return ReachNewestPopup(); }, this);
+    incoming_.SetBodyLoader(&loader_);
+    outgoing_.SetBodyLoader(&loader_);
+    MessageHistory& history = incoming_.Store().History();
+    listener.SetCommit([h = QPointer<MessageHistory>(&history)] { return !h || h->CommitFiled(); });
+    if (c_.CheckBox8) {
+        const bool keep =
+            StoredTruth(context_, QStringLiteral("TMainForm"), QStringLiteral("CheckBox8_Checked"))
+                .value_or(true);
+        c_.CheckBox8->setChecked(keep);
+        c_.CheckBox8->setEnabled(!context_.historyDir.isEmpty());
+        connect(c_.CheckBox8, &QCheckBox::clicked, this, &MessagingController::CheckBox8Click);
+        history.SetKeeping(keep);
+    }
 }
 
 MessagingController::~MessagingController() {
@@ -124,7 +139,11 @@ void MessagingController::SendBtnClick() {
     QString header = MessageHeader(language_, alias, caption, sentAt);
     if (!delivered)
         header = NotDeliveredHeader(language_, header, report.Missed());
-    outgoing_.AppendToStore(header, body);
+    HistoryRecord record{{}, body, sentAt, {}, {}, {}, {}};
+    for (qsizetype i = 0; i < report.targets.size() && i < report.outcomes.size(); ++i)
+        (report.outcomes[i] == DeliveryOutcome::Delivered ? record.delivered : record.missed)
+            .append(report.targets[i].computer);
+    outgoing_.AppendToStore(header, record);
     // Text typed while the message was on its way is not cleared with it, nor
     // a message that someone did not get: it can go again as it is.
     if (c_.CheckBox5->isChecked() && delivered && c_.Memo1->document()->revision() == revision)
@@ -234,7 +253,13 @@ void MessagingController::MsgServerClientRead(const QByteArray& record, const QH
     // the background and tells its failures after that.
     if (onlineFlag_ && c_.CheckBox4->isChecked() && context_.sound)
         context_.sound->PlayEventSound(MessageSound, QStringLiteral("message-new-instant"));
-    incoming_.AppendToStore(header, msg.Body);
+    // Filed in the open transaction: the listener commits it, with whatever
+    // else arrived meanwhile, before the sender is told.
+    incoming_.AppendToStore(
+        header,
+        HistoryRecord{
+            {}, msg.Body, QDateTime::currentDateTime(), msg.Sender, from.toString(), {}, {}},
+        MessageStore::Commit::Later);
     if (autoAnswer) {
         // Automatic answers are not answered, so two copies that both answer
         // automatically do not answer each other for ever.
@@ -294,6 +319,24 @@ void MessagingController::CheckBox6Click() {
     const QPalette system = QApplication::palette();
     palette.setColor(QPalette::Base, system.color(on ? QPalette::Button : QPalette::Base));
     c_.Memo1->setPalette(palette);
+}
+
+void MessagingController::CheckBox8Click() {
+    MessageHistory& history = incoming_.Store().History();
+    const bool keep = c_.CheckBox8->isChecked();
+    if (!keep && history.Keeping()) {
+        const auto answer = context_.dialogs->MessageBox(
+            TextIn(language_.Current(), ProgramText::HistoryRemoveQuestion).arg(history.Path()),
+            ApplicationTitle, DialogService::Icon::Question,
+            DialogService::Yes | DialogService::No);
+        if (answer != DialogService::Yes) {
+            const QSignalBlocker blocker(c_.CheckBox8);
+            c_.CheckBox8->setChecked(true);
+            return;
+        }
+    }
+    // The box keeps the person's choice; what could not be done is told.
+    history.SetKeeping(keep);
 }
 
 void MessagingController::PrepareReply() {

@@ -10,6 +10,11 @@
 // with a header that names whoever did not get it. Targets are delivered to
 // at the same time, each within the context's delivery time, while the
 // window keeps running.
+//
+// Both pages keep their messages in the incoming page's history, in the file
+// when "Keep messages after exit" says so (as settings.ini holds it at
+// start, on by default); a record counts as delivered once the history has
+// committed it.
 #include "common/hostcontext.h"
 #include "messaging/bodyloader.h"
 #include "messaging/messageclient.h"
@@ -58,6 +63,7 @@ struct MessagingControls {
     QCheckBox* CheckBox4 = nullptr; // sound
     QCheckBox* CheckBox5 = nullptr; // clear after sending
     QCheckBox* CheckBox6 = nullptr; // automatic answer
+    QCheckBox* CheckBox8 = nullptr; // keep messages after exit
     QTextEdit* RichEdit1 = nullptr; // the automatic answer's text
     QAction* IsPopupMenu = nullptr;
 };
@@ -95,6 +101,10 @@ public:
     // Receiving
     void MsgServerClientRead(const QByteArray& record, const QHostAddress& from);
     void CheckBox6Click();
+    // "Keep messages after exit" toggled by the person: on, the messages
+    // move into the file; off, after asking, they stay in memory only and
+    // the file is deleted.
+    void CheckBox8Click();
     // Sets the Compose page up to answer LastSender.
     void PrepareReply();
 

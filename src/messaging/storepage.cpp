@@ -3,9 +3,12 @@
 #include "common/ansicodec.h"
 #include "messaging/bodyview.h"
 #include "messaging/sendresult.h"
+#include "settings/programtexts.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
@@ -46,8 +49,9 @@ QFrame* AddPanel(QWidget* parent, QBoxLayout* layout, const char* name, const QS
 } // namespace
 
 StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
-                     const LanguageState& language, QObject* parent)
-    : QObject(parent), store_(kind, context, language), tabSheet_(tabSheet), language_(language) {
+                     const LanguageState& language, QObject* parent, MessageHistory* history)
+    : QObject(parent), store_(kind, context, language, history), tabSheet_(tabSheet),
+      language_(language) {
     const PageNames& names = NamesFor(kind);
     const QString suffix = QLatin1String(names.suffix);
 
@@ -90,6 +94,7 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
               QStyle::SP_DialogCloseButton, &StorePage::DeleteBtnClick);
     AddButton(bar, QStringLiteral("DeleteAllBtn") + suffix, QLatin1String(names.deleteAllHint),
               QStyle::SP_TrashIcon, &StorePage::DeleteAllBtnClick);
+    BuildFindBar(host, pageLayout, suffix);
 
     // Header line.
     QFrame* headerBar = AddPanel(host, pageLayout, names.panels[1], QStringLiteral("Header"));
@@ -129,6 +134,109 @@ StorePage::~StorePage() {
     store_.SetView(nullptr);
 }
 
+void StorePage::BuildFindBar(QWidget* host, QBoxLayout* layout, const QString& suffix) {
+    findBar_ = new QFrame(host);
+    findBar_->setObjectName(QStringLiteral("FindBar") + suffix);
+    findBar_->setAccessibleName(QStringLiteral("Find"));
+    findBar_->setVisible(false);
+    layout->addWidget(findBar_);
+    auto* row = new QHBoxLayout(findBar_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    auto* label = new QLabel(QStringLiteral("&Find:"), findBar_);
+    label->setObjectName(QStringLiteral("FindLabel") + suffix);
+    findEdit_ = new QLineEdit(findBar_);
+    findEdit_->setObjectName(QStringLiteral("FindEdit") + suffix);
+    findEdit_->setAccessibleName(QStringLiteral("Find in messages"));
+    label->setBuddy(findEdit_);
+    row->addWidget(label);
+    row->addWidget(findEdit_, 1);
+    AddButton(findBar_, QStringLiteral("FindOlderBtn") + suffix,
+              QStringLiteral("Older match (Enter)"), QStyle::SP_ArrowLeft,
+              [this] { FindStep(true); });
+    AddButton(findBar_, QStringLiteral("FindNewerBtn") + suffix,
+              QStringLiteral("Newer match (Shift+Enter)"), QStyle::SP_ArrowRight,
+              [this] { FindStep(false); });
+    findCount_ = new QLabel(findBar_);
+    findCount_->setObjectName(QStringLiteral("FindCount") + suffix);
+    row->addWidget(findCount_);
+    AddButton(findBar_, QStringLiteral("FindCloseBtn") + suffix, QStringLiteral("Close find (Esc)"),
+              QStyle::SP_DialogCloseButton, [this] { CloseFind(); });
+    connect(findEdit_, &QLineEdit::textChanged, this, &StorePage::FindTextChanged);
+    qApp->installEventFilter(this); // Ctrl+F and F3 wherever the page has the keyboard
+}
+
+void StorePage::OpenFind() {
+    findBar_->setVisible(true);
+    findEdit_->setFocus(Qt::ShortcutFocusReason);
+    findEdit_->selectAll();
+}
+
+void StorePage::CloseFind() {
+    findBar_->setVisible(false);
+    bodyView_->setFocus(Qt::OtherFocusReason);
+}
+
+void StorePage::FindTextChanged() {
+    matches_ = findEdit_->text().trimmed().isEmpty() ? MessageStore::Matches{}
+                                                     : store_.FindNewest(findEdit_->text());
+    ShowMatches();
+}
+
+void StorePage::FindStep(bool older) {
+    if (findEdit_->text().trimmed().isEmpty())
+        return;
+    matches_ = store_.FindNext(findEdit_->text(), older);
+    ShowMatches();
+}
+
+void StorePage::ShowMatches() {
+    const Language language = language_.Current();
+    QString text;
+    if (findEdit_->text().trimmed().isEmpty())
+        text.clear();
+    else if (matches_.count == 0)
+        text = TextIn(language, ProgramText::FindNone);
+    else if (matches_.shown == 0)
+        text = TextIn(language, ProgramText::FindMatches).arg(matches_.count);
+    else
+        text = TextIn(language, ProgramText::FindMatch).arg(matches_.shown).arg(matches_.count);
+    findCount_->setText(text);
+}
+
+bool StorePage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || !tabSheet_->isVisible() || widget->window() != tabSheet_->window())
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    const bool shift = modifiers == Qt::ShiftModifier;
+    if (key->key() == Qt::Key_F && modifiers == Qt::ControlModifier) {
+        OpenFind();
+        return true;
+    }
+    if (!findBar_->isVisible())
+        return false;
+    if (key->key() == Qt::Key_F3 && (shift || modifiers == Qt::NoModifier)) {
+        FindStep(!shift);
+        return true;
+    }
+    if (widget != findEdit_)
+        return false;
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (shift || modifiers == Qt::NoModifier)) {
+        FindStep(!shift);
+        return true;
+    }
+    if (key->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
+        CloseFind();
+        return true;
+    }
+    return false;
+}
+
 QToolButton* StorePage::AddButton(QWidget* bar, const QString& name, const QString& hint, int icon,
                                   void (StorePage::*handler)()) {
     auto* button = new QToolButton(bar);
@@ -138,12 +246,26 @@ QToolButton* StorePage::AddButton(QWidget* bar, const QString& name, const QStri
     button->setAccessibleName(hint);
     button->setFocusPolicy(Qt::StrongFocus);
     bar->layout()->addWidget(button);
-    connect(button, &QToolButton::clicked, this, handler);
+    if (handler)
+        connect(button, &QToolButton::clicked, this, handler);
+    return button;
+}
+
+QToolButton* StorePage::AddButton(QWidget* bar, const QString& name, const QString& hint, int icon,
+                                  std::function<void()> handler) {
+    auto* button = AddButton(bar, name, hint, icon, nullptr);
+    connect(button, &QToolButton::clicked, this, std::move(handler));
     return button;
 }
 
 void StorePage::AppendToStore(const QString& header, const QByteArray& body) {
     store_.AppendToStore(ToAnsi(header), body);
+}
+
+void StorePage::AppendToStore(const QString& header, HistoryRecord record,
+                              MessageStore::Commit commit) {
+    record.header = ToAnsi(header);
+    store_.AppendToStore(record, commit);
 }
 
 void StorePage::SetBodyLoader(BodyLoader* loader) {
@@ -153,6 +275,8 @@ void StorePage::SetBodyLoader(BodyLoader* loader) {
 void StorePage::RetranslateCounter() {
     store_.RetranslateCounter();
     body_->SetLanguage(language_.Current());
+    ShowDropped(droppedCount_);
+    ShowMatches();
 }
 
 void StorePage::FirstMsgBtnClick() {
@@ -196,7 +320,9 @@ void StorePage::ClearMessage() {
 }
 
 void StorePage::ShowDropped(int count) {
-    dropped_->setText(QStringLiteral("(%1 oldest messages were removed to make room)").arg(count));
+    droppedCount_ = count;
+    dropped_->setText(count > 0 ? TextIn(language_.Current(), ProgramText::DroppedNote).arg(count)
+                                : QString());
     dropped_->setVisible(count > 0);
 }
 

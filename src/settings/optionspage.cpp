@@ -39,9 +39,11 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
     CheckBox4 = MakeCheck(tabSheet, "CheckBox4", QStringLiteral("Enable sound notification"), true);
     CheckBox5 =
         MakeCheck(tabSheet, "CheckBox5", QStringLiteral("Clear message area after send"), false);
+    CheckBox8 = MakeCheck(tabSheet, "CheckBox8", QStringLiteral("Keep messages after exit"), true);
     CheckBox7 = MakeCheck(tabSheet, "CheckBox7", QStringLiteral("Start when I log in"), false);
     CheckBox7->setEnabled(false); // until there is a start entry to switch
-    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox7})
+    for (QCheckBox* box :
+         {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox8, CheckBox7})
         layout->addWidget(box);
 
     // The alias row sits on a panel of its own.

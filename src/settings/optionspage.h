@@ -66,6 +66,7 @@ public:
     QCheckBox* CheckBox4; // "Enable sound notification"
     QCheckBox* CheckBox5; // "Clear message area after send"
     QCheckBox* CheckBox7; // "Start when I log in"
+    QCheckBox* CheckBox8; // "Keep messages after exit" (its handler is with the messages)
     QLabel* Label3;       // "Alias:"
     QLineEdit* AliasEdit;
     QPushButton* ApplyBtn2;  // "Apply new name"

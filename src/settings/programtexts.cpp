@@ -21,6 +21,26 @@ QString TextIn(Language language, ProgramText text) {
         {ProgramText::BoxWarning, "Warning", "Предупреждение"},
         {ProgramText::BoxError, "Error", "Ошибка"},
         {ProgramText::BoxButtons, "Buttons", "Кнопки"},
+        {ProgramText::HistoryKeptAside,
+         "The file of kept messages %1 could not be used (%2). It was kept as %3, and a new one "
+         "was started.",
+         "Файл сохранённых сообщений %1 не удалось использовать (%2). Он сохранён под именем %3, "
+         "начат новый файл."},
+        {ProgramText::HistoryNotWritable,
+         "Messages cannot be kept in %1: %2\nUntil the program ends, new messages and deletions "
+         "are kept in memory only.",
+         "Не удаётся сохранять сообщения в %1: %2\nДо выхода из программы новые сообщения и "
+         "удаления хранятся только в памяти."},
+        {ProgramText::HistoryRemoveQuestion,
+         "Stop keeping messages after exit and delete the file of kept messages %1?",
+         "Больше не хранить сообщения после выхода и удалить файл сохранённых сообщений %1?"},
+        {ProgramText::HistoryNotRemoved, "The file of kept messages %1 could not be deleted: %2",
+         "Не удалось удалить файл сохранённых сообщений %1: %2"},
+        {ProgramText::FindMatch, "Match %1 of %2", "Совпадение %1 из %2"},
+        {ProgramText::FindMatches, "%1 matches", "Совпадений: %1"},
+        {ProgramText::FindNone, "No matches", "Совпадений нет"},
+        {ProgramText::DroppedNote, "(%1 oldest messages were removed to make room)",
+         "(удалено старых сообщений, чтобы освободить место: %1)"},
     };
     for (const Pair& p : texts)
         if (p.id == text)
@@ -59,6 +79,10 @@ const std::vector<SpokenRow>& MainFormSpokenTexts() {
         {"Panel7", K::Name, {"Message body"}, {"Текст сообщения"}},
         {"Edit2", K::Name, {"Message header"}, {"Заголовок сообщения"}},
         {"Memo3", K::Name, {"Message text"}, {"Текст сообщения"}},
+        {"FindBar", K::Name, {"Find"}, {"Поиск"}},
+        {"FindEdit", K::Name, {"Find in messages"}, {"Поиск в сообщениях"}},
+        {"FindBar2", K::Name, {"Find"}, {"Поиск"}},
+        {"FindEdit2", K::Name, {"Find in messages"}, {"Поиск в сообщениях"}},
         {"TreeView2", K::Name, {"Groups"}, {"Группы"}},
         {"Panel9", K::Name, {"Alias"}, {"Псевдоним"}},
         {"AliasEdit", K::Name, {"Alias"}, {"Псевдоним"}},

@@ -21,6 +21,17 @@ enum class ProgramText {
     BoxWarning,
     BoxError,
     BoxButtons,
+    // The kept messages: %1 the file, %2 the reason, %3 the name kept aside.
+    HistoryKeptAside,
+    HistoryNotWritable,
+    HistoryRemoveQuestion,
+    HistoryNotRemoved,
+    // Find on the message pages: %1 the match shown (newest first), %2 the
+    // count; %1 the count.
+    FindMatch,
+    FindMatches,
+    FindNone,
+    DroppedNote, // %1 messages went to make room
 };
 
 QString TextIn(Language language, ProgramText text);

@@ -46,6 +46,16 @@ SettingsReading ReadSettingsFile(const QString& path) {
     return out;
 }
 
+std::optional<bool> StoredTruth(const HostContext& context, const QString& section,
+                                const QString& name) {
+    SettingsReading reading = ReadSettingsFile(SettingsFilePath(context));
+    if (!reading.document)
+        return std::nullopt;
+    const std::optional<QString> text =
+        SettingsKey(std::move(*reading.document)).Value(section, name);
+    return text ? ParseTruth(*text) : std::nullopt;
+}
+
 SettingsFile::SettingsFile(HostContext& context, const LanguageState* language)
     : context_(context), language_(language) {}
 
@@ -83,6 +93,8 @@ std::optional<SettingsKey> SettingsFile::ReadForChange() {
 }
 
 void SettingsFile::Stage(const SettingsKey& key, FileWriter& writer) const {
+    if (Path().isEmpty())
+        return; // a computer without a settings folder keeps no settings
     const Language language = language_ ? language_->Current() : Language::English;
     const QString path = Path();
     const QByteArray bytes = key.Document().Render();

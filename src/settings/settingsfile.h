@@ -26,6 +26,10 @@ struct SettingsReading {
     IniDamage damage;
 };
 SettingsReading ReadSettingsFile(const QString& path);
+// A truth value as settings.ini holds it now; none when it is missing, not a
+// truth value, or the file cannot be taken (nobody is told here).
+std::optional<bool> StoredTruth(const HostContext& context, const QString& section,
+                                const QString& name);
 
 class SettingsFile {
 public:

@@ -7,6 +7,8 @@
 namespace corvane {
 
 QString SettingsFilePath(const HostContext& context) {
+    if (context.configDir.isEmpty())
+        return QString(); // not the file system's root
     return context.configDir + QStringLiteral("/settings.ini");
 }
 

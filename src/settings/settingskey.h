@@ -26,7 +26,8 @@ namespace corvane {
 
 class HostContext;
 
-// settings.ini in the context's configuration folder.
+// settings.ini in the context's configuration folder; none (empty) for a
+// context without one, which then keeps no settings.
 QString SettingsFilePath(const HostContext& context);
 
 // The settings file cannot be written.

@@ -157,6 +157,7 @@ std::vector<WidgetFormStorage::Entry> WidgetFormStorage::MainFormEntries() {
             {"CheckBox3.Checked", Type::Truth},
             {"CheckBox4.Checked", Type::Truth},
             {"CheckBox5.Checked", Type::Truth},
+            {"CheckBox8.Checked", Type::Truth},
             {"ColorComboBox1.ColorValue", Type::Number},
             {"ComboBox1.Text", Type::Text},
             {"FontComboBox1.FontName", Type::Text},

@@ -22,6 +22,7 @@ import bed  # noqa: E402
 import bigbodyscenario  # noqa: E402
 import chatscenario  # noqa: E402
 import floodscenario  # noqa: E402
+import keptscenario  # noqa: E402
 import othernetworksscenario  # noqa: E402
 import receivescenario  # noqa: E402
 import settingsscenario  # noqa: E402
@@ -529,6 +530,7 @@ SCENARIOS = {
     "other_networks": (2, _from(othernetworksscenario, "other_networks")),
     "no_broadcast_crosses": (2, _from(othernetworksscenario, "no_broadcast_crosses")),
     "big_body": (3, _from(bigbodyscenario, "big_body")),
+    "kept_messages": (2, _from(keptscenario, "kept_messages")),
 }
 
 
@@ -561,7 +563,7 @@ def main():
     for name, path in (("--corvane", args.corvane), ("--peer", args.peer)):
         if not path or not os.access(path, os.X_OK):
             ap.error("%s must name the built program (%r)" % (name, path))
-    if any(n in args.scenario for n in ("send", "held_slots", "port_abuse")) and (not args.send or not os.access(args.send, os.X_OK)):
+    if any(n in args.scenario for n in ("send", "held_slots", "port_abuse", "kept_messages")) and (not args.send or not os.access(args.send, os.X_OK)):
         ap.error("--send must name the built corvane-send")
     tools = Tools(os.path.abspath(args.corvane), os.path.abspath(args.peer),
                   os.path.abspath(args.send) if args.send else None)

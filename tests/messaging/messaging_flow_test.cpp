@@ -25,10 +25,14 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTest>
@@ -49,8 +53,12 @@ namespace {
 const QString kTitle = QStringLiteral("Corvane Messenger");
 
 struct Office {
-    explicit Office(int n, const QStringList& aliases = {}) : computers(MakeComputers(n)) {
+    // With keep, each computer keeps its messages in its own data folder.
+    explicit Office(int n, const QStringList& aliases = {}, bool keep = false)
+        : computers(MakeComputers(n)) {
         for (auto& c : computers) {
+            if (keep)
+                c->context.historyDir = c->dir.filePath(QStringLiteral("data/corvane"));
             // Presence is asked for by the tests themselves: a running timer
             // would clear the answers at a moment that depends on the load.
             c->context.timings.presenceFirstMs = 600000;
@@ -103,6 +111,26 @@ QString BodyText(const QByteArray& body) {
 
 bool Received(StorePage& page, int count) {
     return page.Store().Count() == count;
+}
+
+// The messages of a store that a computer's file holds, as another reader
+// of the file sees them.
+int KeptInFile(const HostContext& context, StoreKind kind) {
+    const QString name = QStringLiteral("reader");
+    int count = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QDir(context.historyDir).filePath(MessageHistory::FileName));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlQuery q(db);
+        if (db.open() &&
+            q.exec(
+                QStringLiteral("SELECT count(*) FROM message WHERE store = %1").arg(int(kind))) &&
+            q.next())
+            count = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return count;
 }
 
 } // namespace
@@ -703,4 +731,41 @@ TEST(MessagingFlow, PopupsStayBoundedAndABigBodyIsReadOnceForPopupAndPage) {
             all += view->Text()->toPlainText().remove(QLatin1Char('\n'));
         EXPECT_EQ(all, QString::fromLatin1(body));
     }
+}
+
+TEST(MessagingFlow, MessagesAreKeptAndTheSenderIsToldOnlyOnceTheReceiverHasItOnDisk) {
+    Office office(2, {"Anna", "Boris"}, true);
+    const HostContext& anna = office.computers[0]->context;
+    const HostContext& boris = office.computers[1]->context;
+    office.Choose(0, QStringLiteral("Boris"));
+    office.Write(0, QStringLiteral("Kept for good"));
+    int keptWhenTold = -1;
+    office.Dialogs(0).onShow = [&](const test::ShownBox&) {
+        keptWhenTold = KeptInFile(boris, StoreKind::Incoming);
+    };
+    office[0].SendBtn->click();
+    EXPECT_EQ(office.Boxes(0, QStringLiteral("Message successfully sent!")), 1);
+    EXPECT_EQ(keptWhenTold, 1);
+    EXPECT_EQ(KeptInFile(anna, StoreKind::Outgoing), 1);
+
+    // Anna's copy starts again on the kept message.
+    office.forms[0].reset();
+    office.forms[0] = std::make_unique<TMainForm>(office.computers[0]->context);
+    EXPECT_EQ(office[0].Outgoing->CounterLabel()->text(), "Message 1 of 1");
+
+    // Switching the keeping off asks; only Yes deletes the file, and the
+    // message stays on the page until the end of the run.
+    QCheckBox* keep = office[1].Options->CheckBox8;
+    const QString file = QDir(boris.historyDir).filePath(MessageHistory::FileName);
+    ASSERT_TRUE(keep->isChecked());
+    for (auto answer : {DialogService::No, DialogService::Yes}) {
+        office.Dialogs(1).answers = {answer};
+        keep->click();
+        const bool yes = answer == DialogService::Yes;
+        EXPECT_EQ(keep->isChecked(), !yes);
+        EXPECT_EQ(QFileInfo::exists(file), !yes);
+        EXPECT_EQ(office[1].Incoming->Store().Count(), 1);
+    }
+    EXPECT_EQ(office.Dialogs(1).shown.size(), 2u);
+    EXPECT_EQ(office.Dialogs(1).shown.back().icon, DialogService::Icon::Question);
 }

@@ -1,7 +1,9 @@
 #include "messaging/storepage.h"
 
+#include "common/ansicodec.h"
 #include "support/testcontext.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -9,6 +11,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -162,4 +165,43 @@ TEST_F(StorePageTest, RtfBodiesShowFormattedAndPlainBodiesAsTheyAre) {
     EXPECT_EQ(Body(), "Auto Answer:\n\nI am away...\nback soon");
     Click("LeftBtn"); // back to the RTF body, read from the store
     EXPECT_EQ(Body(), "Bold text");
+}
+
+TEST_F(StorePageTest, CtrlFFindsTheWordsAndCountsTheMatches) {
+    Build(StoreKind::Incoming);
+    tab->show();
+    for (const char* text : {"Привет всем", "hello", "привет снова"})
+        page->AppendToStore(QStringLiteral("Message from Anna"), ToAnsi(QString::fromUtf8(text)));
+    QTest::keyClick(page->BodyView(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(page->FindBar()->isVisible());
+    struct Step {
+        std::function<void()> act;
+        const char* count;
+        const char* counter;
+    };
+    QLineEdit* find = page->FindEdit();
+    const Step steps[] = {
+        {[&] { find->setText(QStringLiteral("ПРИВЕТ")); }, "Match 1 of 2", "Message 3 of 3"},
+        {[&] { QTest::keyClick(find, Qt::Key_Return); }, "Match 2 of 2", "Message 1 of 3"},
+        {[&] { QTest::keyClick(find, Qt::Key_Return); }, "Match 2 of 2", "Message 1 of 3"},
+        {[&] { QTest::keyClick(find, Qt::Key_Return, Qt::ShiftModifier); }, "Match 1 of 2",
+         "Message 3 of 3"},
+        {[&] { Click("LeftBtn"); }, "Match 1 of 2", "Message 2 of 3"}, // until the next find
+        {[&] { QTest::keyClick(find, Qt::Key_F3); }, "Match 2 of 2", "Message 1 of 3"},
+        {[&] { find->setText(QStringLiteral("hel")); }, "Match 1 of 1", "Message 2 of 3"},
+        {[&] { find->setText(QStringLiteral("nothing")); }, "No matches", "Message 2 of 3"},
+        {[&] {
+             language.SetLanguage(Language::Russian);
+             page->RetranslateCounter();
+         },
+         "Совпадений нет", "Сообщение 2 из 3"},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        EXPECT_EQ(page->FindCount()->text(), QString::fromUtf8(s.count));
+        EXPECT_EQ(Counter(), QString::fromUtf8(s.counter));
+    }
+    EXPECT_EQ(computer.sound.beeps, 1); // no older match
+    QTest::keyClick(find, Qt::Key_Escape);
+    EXPECT_FALSE(page->FindBar()->isVisible());
 }

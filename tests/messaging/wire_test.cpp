@@ -326,3 +326,52 @@ TEST(MessageWire, DeliveryReportsTheRealOutcomePerTarget) {
     EXPECT_EQ(two.senders[0], me.network.bindAddress);
     EXPECT_TRUE(DeliverToAll(me, {}, record).isEmpty());
 }
+
+// A record counts as delivered only once the listener's commit says it is
+// durable; records that end while one is handled share one commit.
+TEST(MessageWire, SendersAreToldOnlyWhatTheCommitMadeDurable) {
+    struct Case {
+        const char* name;
+        int senders;
+        bool durable;
+    };
+    const Case cases[] = {{"one record, committed", 1, true},
+                          {"one record, the commit failed", 1, false},
+                          {"a burst, committed", 8, true},
+                          {"a burst, the commit failed", 8, false}};
+    auto c = MakeComputers(2);
+    MessageListener listener(c[1]->context);
+    ASSERT_TRUE(listener.Listen());
+    int commits = 0, filed = 0;
+    bool durable = true;
+    listener.SetCommit([&] {
+        ++commits;
+        return durable;
+    });
+    QObject::connect(&listener, &MessageListener::RecordArrived, [&] {
+        if (++filed == 1)
+            PumpMessagesFor(100); // the others end meanwhile
+    });
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        commits = filed = 0;
+        durable = k.durable;
+        std::vector<std::unique_ptr<MessageClient>> clients;
+        for (int i = 0; i < k.senders; ++i) {
+            clients.push_back(std::make_unique<MessageClient>(
+                c[0]->context, c[1]->context.network.bindAddress.toString(), Hello));
+            clients.back()->Start();
+        }
+        ASSERT_TRUE(WaitUntil([&] {
+            return std::all_of(clients.begin(), clients.end(), [](const auto& one) {
+                return one->Outcome() != DeliveryOutcome::Pending;
+            });
+        }));
+        for (const auto& one : clients)
+            EXPECT_EQ(one->Outcome(),
+                      k.durable ? DeliveryOutcome::Delivered : DeliveryOutcome::Failed);
+        EXPECT_EQ(filed, k.senders);
+        EXPECT_GE(commits, 1);
+        EXPECT_LT(commits, std::max(2, k.senders)); // a burst shares its commits
+    }
+}

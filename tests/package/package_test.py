@@ -63,6 +63,7 @@ def package(build_dir, cpack):
         check("Package: corvane\n" in fields, "package name corvane: " + fields)
         check(re.search(r"^Version: 3\.0\.\d+$", fields, re.M), "version 3.0.x: " + fields)
         check(re.search(r"^Depends: .*libqt6widgets6", fields, re.M), "dependencies from the binaries: " + fields)
+        check(re.search(r"^Depends: .*libqt6sql6-sqlite", fields, re.M), "the SQLite driver plugin: " + fields)
 
         lint = run(["lintian", "--fail-on", "error", deb])
         check(lint.returncode == 0, "lintian reports no error:\n" + lint.stdout + lint.stderr)

@@ -22,9 +22,15 @@ FileSizeLimit::~FileSizeLimit() {
 
 TinyFilesystem::TinyFilesystem(const QString& folder, int kib) : folder_(folder) {
     QDir().mkpath(folder);
-    const QByteArray options = "size=" + QByteArray::number(kib) + "k,mode=0700";
+    options_ = "size=" + QByteArray::number(kib) + "k,mode=0700";
     mounted_ = geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs",
-                                         MS_NOSUID | MS_NODEV, options.constData()) == 0;
+                                         MS_NOSUID | MS_NODEV, options_.constData()) == 0;
+}
+
+bool TinyFilesystem::SetReadOnly(bool readOnly) {
+    const unsigned long flags = MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0);
+    return mounted_ && ::mount("tmpfs", QFile::encodeName(folder_).constData(), "tmpfs", flags,
+                               options_.constData()) == 0;
 }
 
 TinyFilesystem::~TinyFilesystem() {

@@ -31,9 +31,12 @@ public:
     bool Mounted() const { return mounted_; }
     // Fills what is left with a file of its own.
     void Fill();
+    // Remounts it read-only (or writable again); false when it cannot.
+    bool SetReadOnly(bool readOnly);
 
 private:
     QString folder_;
+    QByteArray options_;
     bool mounted_ = false;
 };
 

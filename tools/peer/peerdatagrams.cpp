@@ -21,6 +21,7 @@
 namespace corvane::peer {
 namespace {
 
+// clang-format off
 const QString kSendHelp = QStringLiteral(
     "Usage: corvane-peer send [options] TARGET SLOT [FIELD...]\n"
     "\n"
@@ -63,6 +64,7 @@ const QString kListenHelp = QStringLiteral(
     "\n"
     "Exit codes: 0 the count was reached (or no count was given), 1 the port could\n"
     "not be bound, 3 the timeout ran out before the count was reached.\n");
+// clang-format on
 
 bool IsIPv4(const QString& text) {
     QHostAddress a;
@@ -76,10 +78,8 @@ bool HasHexLetter(QByteArrayView bytes) {
     return false;
 }
 
-} // namespace
-
-int Send(const QStringList& argv) {
-    const QString cmd = QStringLiteral("send");
+QList<cli::OptionSpec> SendOptions() {
+    // clang-format off
     QList<cli::OptionSpec> specs = {
         {QStringLiteral("help"), {}, QStringLiteral("show this help")},
         {QStringLiteral("sender"), QStringLiteral("NAME"),
@@ -101,155 +101,200 @@ int Send(const QStringList& argv) {
         {QStringLiteral("truncate"), QStringLiteral("N"),
          QStringLiteral("send only the first N bytes of the packet (a malformed header)")},
     };
+    // clang-format on
     specs += NetworkOptions(true);
-    cli::Args args;
-    if (const auto done = ParseCommand(cmd, argv, specs, kSendHelp, &args))
-        return *done;
-    QString error;
-    const QStringList& pos = args.Positional();
-    if (pos.size() < 2)
-        return UsageError(cmd, QStringLiteral("TARGET and SLOT are needed"));
-    const QString target = pos[0];
-    const QString slot = pos[1];
-    const QStringList fields = pos.mid(2);
-    if (target.isEmpty() || ToAnsi(target).size() > 255)
-        return UsageError(cmd, QStringLiteral("TARGET must be 1 to 255 characters"));
-    if (slot.isEmpty() || ToAnsi(slot).size() > 255)
-        return UsageError(cmd, QStringLiteral("SLOT must be 1 to 255 characters"));
+    return specs;
+}
 
-    QByteArray payload;
-    if (args.Has(QStringLiteral("payload-hex"))) {
-        if (!fields.isEmpty())
-            return UsageError(cmd, QStringLiteral("give FIELDs or --payload-hex, not both"));
-        const QByteArray hex = args.Value(QStringLiteral("payload-hex")).toLatin1();
-        static const QByteArray digits = "0123456789abcdefABCDEF";
-        for (char c : hex)
-            if (!digits.contains(c))
-                return UsageError(cmd, QStringLiteral("--payload-hex holds a character that is not a hex digit"));
-        if (hex.size() % 2 != 0)
-            return UsageError(cmd, QStringLiteral("--payload-hex needs an even number of digits"));
-        payload = QByteArray::fromHex(hex);
-    } else {
+// The payload from --payload-hex or the FIELDs; an error message when the
+// arguments do not make one.
+QString ReadPayload(const cli::Args& args, const QStringList& fields, QByteArray* payload) {
+    if (!args.Has(QStringLiteral("payload-hex"))) {
         QByteArrayList ansi;
         for (const QString& f : fields)
             ansi.append(ToAnsi(f));
-        payload = JoinFields(ansi);
+        *payload = JoinFields(ansi);
+        return {};
     }
+    if (!fields.isEmpty())
+        return QStringLiteral("give FIELDs or --payload-hex, not both");
+    const QByteArray hex = args.Value(QStringLiteral("payload-hex")).toLatin1();
+    static const QByteArray digits = "0123456789abcdefABCDEF";
+    for (char c : hex)
+        if (!digits.contains(c))
+            return QStringLiteral("--payload-hex holds a character that is not a hex digit");
+    if (hex.size() % 2 != 0)
+        return QStringLiteral("--payload-hex needs an even number of digits");
+    *payload = QByteArray::fromHex(hex);
+    return {};
+}
 
-    qint64 tick = TickCount();
-    const bool tickGiven = args.Has(QStringLiteral("tick"));
-    if (!args.Int(QStringLiteral("tick"), 0, 0xFFFFFFFFLL, &tick, &error))
-        return UsageError(cmd, error);
-    if (args.Has(QStringLiteral("bad-checksum")) && args.Has(QStringLiteral("lowercase-checksum")))
-        return UsageError(cmd, QStringLiteral("--bad-checksum and --lowercase-checksum exclude each other"));
+// The frames of the packets to send. Each packet's prefix comes from the next
+// tick count, so repeated packets differ (for 10000 of them).
+class FrameMaker {
+public:
+    // The options --tick, --bad-checksum, --lowercase-checksum and --repeat;
+    // an error message when they are wrong.
+    QString Read(const cli::Args& args, const QByteArray& payload) {
+        payload_ = payload;
+        QString error;
+        qint64 tick = TickCount();
+        tickGiven_ = args.Has(QStringLiteral("tick"));
+        if (!args.Int(QStringLiteral("tick"), 0, 0xFFFFFFFFLL, &tick, &error))
+            return error;
+        lowercase_ = args.Has(QStringLiteral("lowercase-checksum"));
+        badChecksum_ = args.Has(QStringLiteral("bad-checksum"));
+        if (badChecksum_ && lowercase_)
+            return QStringLiteral("--bad-checksum and --lowercase-checksum exclude each other");
+        if (!args.Int(QStringLiteral("repeat"), 1, 1000000, &repeat_, &error))
+            return error;
+        cursor_ = quint32(tick);
+        return {};
+    }
+    qint64 Repeat() const { return repeat_; }
 
-    qint64 repeat = 1;
-    if (!args.Int(QStringLiteral("repeat"), 1, 1000000, &repeat, &error))
-        return UsageError(cmd, error);
-    // Each packet's prefix comes from the next tick count, so repeated
-    // packets differ (for 10000 of them).
-    const bool lowercase = args.Has(QStringLiteral("lowercase-checksum"));
-    const bool badChecksum = args.Has(QStringLiteral("bad-checksum"));
-    quint32 cursor = quint32(tick);
-    auto nextFrame = [&](QByteArray* out) {
-        QByteArray frame = FrameDatagram(payload, cursor);
-        if (lowercase) {
+    // The next frame; false when --lowercase-checksum finds no prefix whose
+    // checksum has a letter.
+    bool Next(QByteArray* out) {
+        QByteArray frame = FrameDatagram(payload_, cursor_);
+        if (lowercase_) {
             // Digits have no case: find a prefix whose checksum has a letter.
-            for (int step = 0; !HasHexLetter(frame.right(4)) && !tickGiven && step < 10000; ++step)
-                frame = FrameDatagram(payload, ++cursor);
+            for (int step = 0; !HasHexLetter(frame.right(4)) && !tickGiven_ && step < 10000; ++step)
+                frame = FrameDatagram(payload_, ++cursor_);
             if (!HasHexLetter(frame.right(4)))
                 return false;
             frame = frame.first(frame.size() - 4) + frame.right(4).toLower();
-        } else if (badChecksum) {
+        } else if (badChecksum_) {
             const quint16 good = CheckSum16(QByteArrayView(frame).first(frame.size() - 4));
             frame = frame.first(frame.size() - 4) + Hex4(quint16(good ^ 0x5A5A));
         }
-        ++cursor;
+        ++cursor_;
         *out = frame;
         return true;
-    };
-    QByteArray frame;
-    if (!nextFrame(&frame))
-        return UsageError(cmd, QStringLiteral("the checksum of this frame has no letters; choose another --tick"));
+    }
 
-    HostContext context;
+private:
+    QByteArray payload_;
+    bool tickGiven_ = false;
+    bool lowercase_ = false;
+    bool badChecksum_ = false;
+    qint64 repeat_ = 1;
+    quint32 cursor_ = 0;
+};
+
+// The options that say who sends and where to (--sender, --to,
+// --header-target, and the network's); an error message when they are wrong.
+QString ReadAddressing(const cli::Args& args, HostContext& context, QHostAddress* to) {
+    QString error;
     if (!ApplyNetworkOptions(args, context, &error))
-        return UsageError(cmd, error);
+        return error;
     if (args.Has(QStringLiteral("sender"))) {
         const QString sender = args.Value(QStringLiteral("sender"));
         if (sender.isEmpty() || ToAnsi(sender).size() > 255)
-            return UsageError(cmd, QStringLiteral("--sender must be 1 to 255 characters"));
+            return QStringLiteral("--sender must be 1 to 255 characters");
         context.computerNameSource = [sender] { return sender; };
     }
-    QHostAddress to;
-    if (args.Has(QStringLiteral("to")) && (!to.setAddress(args.Value(QStringLiteral("to"))) ||
-                                            to.protocol() != QAbstractSocket::IPv4Protocol))
-        return UsageError(cmd, QStringLiteral("--to needs an IPv4 address"));
+    if (args.Has(QStringLiteral("to")) && (!to->setAddress(args.Value(QStringLiteral("to"))) ||
+                                           to->protocol() != QAbstractSocket::IPv4Protocol))
+        return QStringLiteral("--to needs an IPv4 address");
     if (args.Has(QStringLiteral("header-target")) &&
         (args.Value(QStringLiteral("header-target")).isEmpty() ||
          ToAnsi(args.Value(QStringLiteral("header-target"))).size() > 255))
-        return UsageError(cmd, QStringLiteral("--header-target must be 1 to 255 characters"));
+        return QStringLiteral("--header-target must be 1 to 255 characters");
+    return {};
+}
 
-    DatagramNetwork network(context);
-    const QString self = context.LocalComputerName();
+// What one send command settled on, once its arguments were read.
+struct SendJob {
+    QString target;
+    QString slot;
+    FrameMaker frames;
+    QByteArray frame; // the first
+    QHostAddress to;  // --to
     qint64 truncate = -1;
-    if (!args.Int(QStringLiteral("truncate"), 0, DatagramNetwork::MaxDatagram, &truncate, &error))
-        return UsageError(cmd, error);
-    const bool plain = !args.Has(QStringLiteral("bad-magic")) && !args.Has(QStringLiteral("to")) &&
-                       truncate < 0 &&
-                       !args.Has(QStringLiteral("header-target")) && !IsIPv4(target);
-    if (plain) {
-        // The messenger's own write path.
-        for (qint64 i = 0; i < repeat; ++i) {
-            if ((i > 0 && !nextFrame(&frame)) || !WriteSlot(network, target, slot, frame)) {
-                std::fprintf(stderr, "corvane-peer send: cannot send to %s: unknown computer or network error\n",
-                             qPrintable(target));
-                return ExitFailed;
-            }
-        }
-        return ExitOk;
-    }
+};
 
-    const bool toSelf = target == QLatin1String(".") || target.compare(self, Qt::CaseInsensitive) == 0;
+// The messenger's own write path.
+int SendThroughSlot(DatagramNetwork& network, SendJob& job) {
+    for (qint64 i = 0; i < job.frames.Repeat(); ++i) {
+        if ((i > 0 && !job.frames.Next(&job.frame)) ||
+            !WriteSlot(network, job.target, job.slot, job.frame)) {
+            std::fprintf(
+                stderr, "corvane-peer send: cannot send to %s: unknown computer or network error\n",
+                qPrintable(job.target));
+            return ExitFailed;
+        }
+    }
+    return ExitOk;
+}
+
+// Packets written byte by byte, for what the messenger would never send: a
+// wrong magic, header target or checksum, a cut header, another address.
+struct RawPacket {
     DatagramPacket packet;
-    packet.target = ToAnsi(args.Has(QStringLiteral("header-target")) ? args.Value(QStringLiteral("header-target"))
-                           : IsIPv4(target)                         ? QStringLiteral("*")
-                           : toSelf                                 ? self
-                                                                    : target);
-    packet.sender = ToAnsi(self);
-    packet.slot = ToAnsi(slot);
-    auto packetBytes = [&](const QByteArray& f) {
-        packet.frame = f;
+    bool badMagic = false;
+    qint64 truncate = -1;
+
+    QByteArray Bytes(const QByteArray& frame) {
+        packet.frame = frame;
         QByteArray bytes = packet.Encode();
-        if (args.Has(QStringLiteral("bad-magic")))
+        if (badMagic)
             bytes.replace(0, 4, "CMS0");
         if (truncate >= 0)
             bytes.truncate(truncate);
         return bytes;
-    };
-    if (packet.sender.isEmpty() || packet.sender.size() > 255)
-        return UsageError(cmd, QStringLiteral("this computer's name is empty or too long; give --sender"));
-
-    QList<QHostAddress> destinations;
-    if (!to.isNull()) {
-        destinations.append(to);
-    } else if (target == QLatin1String("*")) {
-        destinations.append(context.network.selfAddress);
-        destinations += network.BroadcastTargets();
-    } else if (toSelf) {
-        destinations.append(context.network.selfAddress);
-    } else {
-        const QHostAddress resolved = context.resolver.Resolve(target);
-        if (resolved.isNull()) {
-            std::fprintf(stderr, "corvane-peer send: unknown computer %s\n", qPrintable(target));
-            return ExitFailed;
-        }
-        destinations.append(resolved);
     }
-    for (qint64 i = 0; i < repeat; ++i) {
-        if (i > 0 && !nextFrame(&frame))
+};
+
+// Where TARGET leads: an empty list, with the reason on stderr, when nowhere.
+QList<QHostAddress> Destinations(const QString& target, bool toSelf, const QHostAddress& to,
+                                 HostContext& context, DatagramNetwork& network) {
+    if (!to.isNull())
+        return {to};
+    if (target == QLatin1String("*"))
+        return QList<QHostAddress>{context.network.selfAddress} + network.BroadcastTargets();
+    if (toSelf)
+        return {context.network.selfAddress};
+    const QHostAddress resolved = context.resolver.Resolve(target);
+    if (resolved.isNull()) {
+        std::fprintf(stderr, "corvane-peer send: unknown computer %s\n", qPrintable(target));
+        return {};
+    }
+    return {resolved};
+}
+
+// The target written in the packet.
+QString HeaderTarget(const cli::Args& args, const QString& target, bool toSelf,
+                     const QString& self) {
+    if (args.Has(QStringLiteral("header-target")))
+        return args.Value(QStringLiteral("header-target"));
+    if (IsIPv4(target))
+        return QStringLiteral("*");
+    return toSelf ? self : target;
+}
+
+int SendRaw(const cli::Args& args, SendJob& job, HostContext& context, DatagramNetwork& network) {
+    const QString& target = job.target;
+    const QString self = context.LocalComputerName();
+    const bool toSelf =
+        target == QLatin1String(".") || target.compare(self, Qt::CaseInsensitive) == 0;
+    RawPacket raw;
+    raw.packet.target = ToAnsi(HeaderTarget(args, target, toSelf, self));
+    raw.packet.sender = ToAnsi(self);
+    raw.packet.slot = ToAnsi(job.slot);
+    raw.badMagic = args.Has(QStringLiteral("bad-magic"));
+    raw.truncate = job.truncate;
+    if (raw.packet.sender.isEmpty() || raw.packet.sender.size() > 255)
+        return UsageError(
+            QStringLiteral("send"),
+            QStringLiteral("this computer's name is empty or too long; give --sender"));
+    const QList<QHostAddress> destinations = Destinations(target, toSelf, job.to, context, network);
+    if (destinations.isEmpty())
+        return ExitFailed;
+    for (qint64 i = 0; i < job.frames.Repeat(); ++i) {
+        if (i > 0 && !job.frames.Next(&job.frame))
             break; // --lowercase-checksum found no more prefixes
-        const QByteArray bytes = packetBytes(frame);
+        const QByteArray bytes = raw.Bytes(job.frame);
         bool any = false;
         for (const QHostAddress& a : destinations)
             any = network.WriteRaw(bytes, a) || any;
@@ -262,8 +307,8 @@ int Send(const QStringList& argv) {
     return ExitOk;
 }
 
-int Listen(const QStringList& argv) {
-    const QString cmd = QStringLiteral("listen");
+QList<cli::OptionSpec> ListenOptions() {
+    // clang-format off
     QList<cli::OptionSpec> specs = {
         {QStringLiteral("help"), {}, QStringLiteral("show this help")},
         {QStringLiteral("count"), QStringLiteral("N"), QStringLiteral("stop after N packets")},
@@ -276,13 +321,97 @@ int Listen(const QStringList& argv) {
          QStringLiteral("this computer's name for the \"here\" column (default: the host name)")},
         {QStringLiteral("json"), {}, QStringLiteral("one JSON object per line")},
     };
+    // clang-format on
     specs += NetworkOptions(false);
+    return specs;
+}
+
+// One line for a packet that arrived: tab-separated columns, or a JSON object.
+void PrintPacket(const DatagramPacket& packet, const QHostAddress& from, bool here, bool json) {
+    const QString slot = FromAnsi(packet.slot);
+    const bool checks = FrameChecks(packet.frame);
+    const QString prefix = packet.frame.size() >= 8 ? FromAnsi(packet.frame.first(4)) : QString();
+    QStringList fields;
+    for (const QByteArray& f : SplitFields(FramePayload(packet.frame)))
+        fields.append(FromAnsi(f));
+    if (json) {
+        QJsonObject o;
+        o.insert(QStringLiteral("target"), FromAnsi(packet.target));
+        o.insert(QStringLiteral("sender"), FromAnsi(packet.sender));
+        o.insert(QStringLiteral("from"), from.toString());
+        o.insert(QStringLiteral("slot"), slot);
+        o.insert(QStringLiteral("checksum"), checks ? "ok" : "bad");
+        o.insert(QStringLiteral("here"), here);
+        o.insert(QStringLiteral("prefix"), prefix);
+        o.insert(QStringLiteral("fields"), QJsonArray::fromStringList(fields));
+        o.insert(QStringLiteral("frame_bytes"), qint64(packet.frame.size()));
+        cli::PrintLine(cli::JsonLine(o));
+        return;
+    }
+    QStringList columns = {FromAnsi(packet.target),
+                           FromAnsi(packet.sender),
+                           from.toString(),
+                           slot,
+                           checks ? QStringLiteral("ok") : QStringLiteral("bad"),
+                           here ? QStringLiteral("yes") : QStringLiteral("no"),
+                           prefix};
+    cli::PrintLine(cli::TsvLine(columns + fields));
+}
+
+} // namespace
+
+int Send(const QStringList& argv) {
+    const QString cmd = QStringLiteral("send");
+    const QList<cli::OptionSpec> specs = SendOptions();
+    cli::Args args;
+    if (const auto done = ParseCommand(cmd, argv, specs, kSendHelp, &args))
+        return *done;
+    QString error;
+    const QStringList& pos = args.Positional();
+    if (pos.size() < 2)
+        return UsageError(cmd, QStringLiteral("TARGET and SLOT are needed"));
+    SendJob job;
+    job.target = pos[0];
+    job.slot = pos[1];
+    if (job.target.isEmpty() || ToAnsi(job.target).size() > 255)
+        return UsageError(cmd, QStringLiteral("TARGET must be 1 to 255 characters"));
+    if (job.slot.isEmpty() || ToAnsi(job.slot).size() > 255)
+        return UsageError(cmd, QStringLiteral("SLOT must be 1 to 255 characters"));
+    QByteArray payload;
+    if (error = ReadPayload(args, pos.mid(2), &payload); !error.isEmpty())
+        return UsageError(cmd, error);
+    if (error = job.frames.Read(args, payload); !error.isEmpty())
+        return UsageError(cmd, error);
+    if (!job.frames.Next(&job.frame))
+        return UsageError(
+            cmd,
+            QStringLiteral("the checksum of this frame has no letters; choose another --tick"));
+
+    HostContext context;
+    if (error = ReadAddressing(args, context, &job.to); !error.isEmpty())
+        return UsageError(cmd, error);
+    DatagramNetwork network(context);
+    if (!args.Int(QStringLiteral("truncate"), 0, DatagramNetwork::MaxDatagram, &job.truncate,
+                  &error))
+        return UsageError(cmd, error);
+    const bool plain = !args.Has(QStringLiteral("bad-magic")) && !args.Has(QStringLiteral("to")) &&
+                       job.truncate < 0 && !args.Has(QStringLiteral("header-target")) &&
+                       !IsIPv4(job.target);
+    if (plain)
+        return SendThroughSlot(network, job);
+    return SendRaw(args, job, context, network);
+}
+
+int Listen(const QStringList& argv) {
+    const QString cmd = QStringLiteral("listen");
+    const QList<cli::OptionSpec> specs = ListenOptions();
     cli::Args args;
     if (const auto done = ParseCommand(cmd, argv, specs, kListenHelp, &args))
         return *done;
     QString error;
     if (!args.Positional().isEmpty())
-        return UsageError(cmd, QStringLiteral("unexpected argument '%1'").arg(args.Positional().first()));
+        return UsageError(
+            cmd, QStringLiteral("unexpected argument '%1'").arg(args.Positional().first()));
     qint64 count = 0;
     qint64 timeoutMs = 0;
     if (!args.Int(QStringLiteral("count"), 1, 1000000000, &count, &error) ||
@@ -299,8 +428,10 @@ int Listen(const QStringList& argv) {
     }
     DatagramNetwork network(context);
     if (network.BindForMonitor() != DatagramNetwork::AttachResult::Ok) {
-        std::fprintf(stderr, "corvane-peer listen: cannot bind UDP %s:%u (in use or not an address here)\n",
-                     qPrintable(context.network.bindAddress.toString()), unsigned(context.network.datagramPort));
+        std::fprintf(stderr,
+                     "corvane-peer listen: cannot bind UDP %s:%u (in use or not an address here)\n",
+                     qPrintable(context.network.bindAddress.toString()),
+                     unsigned(context.network.datagramPort));
         return ExitFailed;
     }
     const QString slotFilter = args.Value(QStringLiteral("slot"));
@@ -312,44 +443,18 @@ int Listen(const QStringList& argv) {
                      [&](const DatagramPacket& packet, const QHostAddress& from, bool here) {
                          if (count > 0 && printed >= count)
                              return;
-                         const QString slot = FromAnsi(packet.slot);
-                         if (!slotFilter.isEmpty() && slot.compare(slotFilter, Qt::CaseInsensitive) != 0)
+                         if (!slotFilter.isEmpty() &&
+                             FromAnsi(packet.slot).compare(slotFilter, Qt::CaseInsensitive) != 0)
                              return;
                          if (hereOnly && !here)
                              return;
-                         const bool checks = FrameChecks(packet.frame);
-                         const QString prefix =
-                             packet.frame.size() >= 8 ? FromAnsi(packet.frame.first(4)) : QString();
-                         QStringList fields;
-                         for (const QByteArray& f : SplitFields(FramePayload(packet.frame)))
-                             fields.append(FromAnsi(f));
-                         if (json) {
-                             QJsonObject o;
-                             o.insert(QStringLiteral("target"), FromAnsi(packet.target));
-                             o.insert(QStringLiteral("sender"), FromAnsi(packet.sender));
-                             o.insert(QStringLiteral("from"), from.toString());
-                             o.insert(QStringLiteral("slot"), slot);
-                             o.insert(QStringLiteral("checksum"), checks ? "ok" : "bad");
-                             o.insert(QStringLiteral("here"), here);
-                             o.insert(QStringLiteral("prefix"), prefix);
-                             o.insert(QStringLiteral("fields"), QJsonArray::fromStringList(fields));
-                             o.insert(QStringLiteral("frame_bytes"), qint64(packet.frame.size()));
-                             cli::PrintLine(cli::JsonLine(o));
-                         } else {
-                             QStringList columns = {FromAnsi(packet.target),
-                                                    FromAnsi(packet.sender),
-                                                    from.toString(),
-                                                    slot,
-                                                    checks ? QStringLiteral("ok") : QStringLiteral("bad"),
-                                                    here ? QStringLiteral("yes") : QStringLiteral("no"),
-                                                    prefix};
-                             cli::PrintLine(cli::TsvLine(columns + fields));
-                         }
+                         PrintPacket(packet, from, here, json);
                          if (count > 0 && ++printed >= count)
                              loop.exit(ExitOk);
                      });
     std::fprintf(stderr, "corvane-peer: listening on %s:%u\n",
-                 qPrintable(context.network.bindAddress.toString()), unsigned(context.network.datagramPort));
+                 qPrintable(context.network.bindAddress.toString()),
+                 unsigned(context.network.datagramPort));
     std::fflush(stderr);
     return RunUntil(loop, timeoutMs, count > 0 ? ExitTimedOut : ExitOk);
 }

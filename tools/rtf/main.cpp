@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -66,11 +67,14 @@ bool ReadAll(const QString& name, QByteArray* data, QString* error) {
     return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+struct Request {
     std::string from = "rtf", to = "text";
     QString fileName = QStringLiteral("-");
+};
+
+// Reads the command line; the exit code when the command ends here (help, or
+// bad usage), nothing when it goes on.
+std::optional<int> ParseArguments(int argc, char** argv, Request* request) {
     bool haveFile = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -84,16 +88,58 @@ int main(int argc, char** argv) {
             const std::string format = argv[++i];
             if (!IsFormat(format))
                 return Usage(("unknown format \"" + format + "\"").c_str());
-            (arg == "--from" ? from : to) = format;
+            (arg == "--from" ? request->from : request->to) = format;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             return Usage(("unknown option \"" + arg + "\"").c_str());
         } else if (haveFile) {
             return Usage("only one FILE may be given");
         } else {
-            fileName = QString::fromLocal8Bit(argv[i]);
+            request->fileName = QString::fromLocal8Bit(argv[i]);
             haveFile = true;
         }
     }
+    return std::nullopt;
+}
+
+// The input in the format from, read into doc; false, with the reason on
+// stderr, when it is not a document of that format.
+bool Load(const std::string& from, QByteArray input, QTextDocument* doc) {
+    if (from == "rtf") {
+        corvane::RtfReader reader;
+        if (!reader.Read(input, doc)) {
+            std::fprintf(stderr, "corvane-rtf: %s\n",
+                         reader.ErrorString().toLocal8Bit().constData());
+            return false;
+        }
+        if (reader.Truncated())
+            std::fprintf(stderr, "corvane-rtf: warning: the document is cut short or too large; "
+                                 "showing what was read\n");
+    } else if (from == "html") {
+        doc->setHtml(QString::fromUtf8(input));
+    } else {
+        // The line end at the end of a text file ends its last line; it does
+        // not start another.
+        if (input.endsWith('\n'))
+            input.chop(input.endsWith("\r\n") ? 2 : 1);
+        doc->setPlainText(QString::fromUtf8(input));
+    }
+    return true;
+}
+
+QByteArray Save(const std::string& to, const QTextDocument& doc) {
+    if (to == "rtf")
+        return corvane::RtfWriter().Write(doc);
+    if (to == "html")
+        return doc.toHtml().toUtf8();
+    return doc.toPlainText().toUtf8() + '\n';
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Request request;
+    if (const auto done = ParseArguments(argc, argv, &request))
+        return *done;
 
     // Documents need fonts, and fonts need a GUI application; no window opens.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -103,6 +149,7 @@ int main(int argc, char** argv) {
 
     QByteArray input;
     QString error;
+    const QString& fileName = request.fileName;
     if (!ReadAll(fileName, &input, &error)) {
         std::fprintf(stderr, "corvane-rtf: cannot read %s: %s\n",
                      fileName == QLatin1String("-") ? "standard input"
@@ -110,37 +157,10 @@ int main(int argc, char** argv) {
                      error.toLocal8Bit().constData());
         return 1;
     }
-
     QTextDocument doc;
-    if (from == "rtf") {
-        corvane::RtfReader reader;
-        if (!reader.Read(input, &doc)) {
-            std::fprintf(stderr, "corvane-rtf: %s\n",
-                         reader.ErrorString().toLocal8Bit().constData());
-            return 1;
-        }
-        if (reader.Truncated())
-            std::fprintf(stderr, "corvane-rtf: warning: the document is cut short or too large; "
-                                 "showing what was read\n");
-    } else if (from == "html") {
-        doc.setHtml(QString::fromUtf8(input));
-    } else {
-        // The line end at the end of a text file ends its last line; it does
-        // not start another.
-        if (input.endsWith('\n'))
-            input.chop(input.endsWith("\r\n") ? 2 : 1);
-        doc.setPlainText(QString::fromUtf8(input));
-    }
-
-    QByteArray output;
-    if (to == "rtf") {
-        output = corvane::RtfWriter().Write(doc);
-    } else if (to == "html") {
-        output = doc.toHtml().toUtf8();
-    } else {
-        output = doc.toPlainText().toUtf8();
-        output += '\n';
-    }
+    if (!Load(request.from, input, &doc))
+        return 1;
+    const QByteArray output = Save(request.to, doc);
     if (std::fwrite(output.constData(), 1, size_t(output.size()), stdout) !=
             size_t(output.size()) ||
         std::fflush(stdout) != 0) {

@@ -44,6 +44,38 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& tex
         std::fprintf(stderr, "corvane-send: %s\n", qPrintable(text));
 }
 
+QList<cli::OptionSpec> Options() {
+    return {
+        {QStringLiteral("help"), {}, QStringLiteral("show this help")},
+        {QStringLiteral("alias"), QStringLiteral("NAME"),
+         QStringLiteral("sender and alias (default: this computer's name)")},
+        {QStringLiteral("timeout"), QStringLiteral("SECONDS"),
+         QStringLiteral("give up after this time (default 5)")},
+        {QStringLiteral("port"), QStringLiteral("N"),
+         QStringLiteral("message port (default 37139)")},
+    };
+}
+
+// The text as a small RTF document, in one record to host; the exit code.
+int Deliver(HostContext& context, const QString& host, const QString& alias, const QString& text) {
+    QTextDocument document;
+    document.setPlainText(text);
+    TMsg record;
+    record.Sender = ToAnsi(alias);
+    record.Recipient = ToAnsi(host);
+    record.Body = RichTextToString(document);
+    record.SenderAlias = record.Sender;
+
+    QStringList errors;
+    const QList<DeliveryOutcome> outcomes = DeliverToAll(context, {host}, record.Encode(), &errors);
+    if (outcomes.value(0) == DeliveryOutcome::Delivered)
+        return 0;
+    std::fprintf(
+        stderr, "corvane-send: not delivered to %s: %s\n", qPrintable(host),
+        qPrintable(errors.value(0).isEmpty() ? QStringLiteral("unknown error") : errors.value(0)));
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -55,15 +87,7 @@ int main(int argc, char** argv) {
     QStringList argList = QCoreApplication::arguments();
     argList.removeFirst();
 
-    const QList<cli::OptionSpec> specs = {
-        {QStringLiteral("help"), {}, QStringLiteral("show this help")},
-        {QStringLiteral("alias"), QStringLiteral("NAME"),
-         QStringLiteral("sender and alias (default: this computer's name)")},
-        {QStringLiteral("timeout"), QStringLiteral("SECONDS"),
-         QStringLiteral("give up after this time (default 5)")},
-        {QStringLiteral("port"), QStringLiteral("N"),
-         QStringLiteral("message port (default 37139)")},
-    };
+    const QList<cli::OptionSpec> specs = Options();
     cli::Args args;
     QString error;
     if (!args.Parse(argList, specs, &error))
@@ -111,21 +135,5 @@ int main(int argc, char** argv) {
         return Usage(QStringLiteral("the alias is empty (give --alias)"));
     if (ToAnsi(alias).contains(FieldSeparatorByte) || ToAnsi(host).contains(FieldSeparatorByte))
         return Usage(QStringLiteral("the alias and HOST may not contain the character \u00A9"));
-
-    QTextDocument document;
-    document.setPlainText(text);
-    TMsg record;
-    record.Sender = ToAnsi(alias);
-    record.Recipient = ToAnsi(host);
-    record.Body = RichTextToString(document);
-    record.SenderAlias = record.Sender;
-
-    QStringList errors;
-    const QList<DeliveryOutcome> outcomes = DeliverToAll(context, {host}, record.Encode(), &errors);
-    if (outcomes.value(0) == DeliveryOutcome::Delivered)
-        return 0;
-    std::fprintf(
-        stderr, "corvane-send: not delivered to %s: %s\n", qPrintable(host),
-        qPrintable(errors.value(0).isEmpty() ? QStringLiteral("unknown error") : errors.value(0)));
-    return 1;
+    return Deliver(context, host, alias, text);
 }
