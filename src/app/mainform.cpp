@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 
 #include "addressbook/groupspage.h"
+#include "app/keyrouting.h"
 #include "app/pagecontrol.h"
 #include "app/trayicon.h"
 #include "chat/chatform.h"
@@ -14,7 +15,9 @@
 #include "messaging/storepage.h"
 #include "presence/presencedatagrams.h"
 #include "presence/presencedirectory.h"
+#include "presence/presencepagecontrols.h"
 #include "settings/aboutbox.h"
+#include "settings/alwaysontop.h"
 #include "settings/languageswitch.h"
 #include "settings/optionspage.h"
 #include "settings/programtexts.h"
@@ -26,11 +29,9 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,7 +39,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -52,6 +52,70 @@ namespace corvane {
 
 TMainForm::TMainForm(HostContext& context, QWidget* parent)
     : QMainWindow(parent), context_(context) {
+    BuildShell();
+    StartComponents();
+    QList<QIcon> images;
+    for (int i = 0; i < ImageList::Count; ++i)
+        images.append(ImageList1.Icon(i));
+    Groups = new GroupsPage(
+        {TabSheet4, Options->ApplyBtn2, Options->AliasEdit, images}, context_,
+        [this] { Presence->ApplyBtnClick(); }, this);
+    Presence = std::make_unique<PresenceDirectory>(
+        PresenceControls{{TabSheet1, CompNameBtn, TreeView1, RadioGroup1Items, SendBtn,
+                          ImageList1.Icon(ImageList::GroupImage),
+                          ImageList1.Icon(ImageList::ComputerImage)},
+                         Toggle1,
+                         IcqSlot,
+                         RxTimerEvent1,
+                         [this] { return Alias(); },
+                         [this] { Memo1Change(); }},
+        PresenceState{Language, OnlineFlag, FirstTreeOpen}, context_, Groups->Book());
+    History = new MessageHistory(context_, Language, this);
+    Incoming = new StorePage(TabSheet2, StoreKind::Incoming, context_, Language, this, History);
+    Outgoing = new StorePage(TabSheet3, StoreKind::Outgoing, context_, Language, this, History);
+    Messaging = new MessagingController(
+        MessagingControls{PageControl1, TabSheet1, Memo1, CompNameBtn, RadioGroup1Items, SendBtn,
+                          ClearBtn, Options->AliasEdit, Options->CheckBox3, Options->CheckBox4,
+                          Options->CheckBox5, Options->CheckBox6, Options->CheckBox8,
+                          Options->RichEdit1, IsPopupMenu},
+        context_, Language, OnlineFlag, Presence->Tree(), Presence->View(), *Incoming, *Outgoing,
+        *MsgServer, [this] { Memo1Change(); }, [this] { RestoreApplication(); }, this);
+    SendBtnClick = [this] { Messaging->SendBtnClick(); };
+    BuildChat();
+    Editor->AttachContextMenu(Incoming->BodyView());
+    // The last restore step: the toolbar's state becomes the editor's format.
+    AfterEndpointOpen.push_back([this] { Editor->ApplyToolbarToEditor(); });
+    AfterEndpointOpen.push_back([this] { Options->TellStoredRefusal(); });
+    Languages = new LanguageSwitch(
+        Language,
+        LanguageControls{this, RadioGroup1Items, Russian1, English1, CompNameBtn, SendBtn,
+                         [this] { Presence->UpdateToggle1(); },
+                         [this] {
+                             Incoming->RetranslateCounter();
+                             Outgoing->RetranslateCounter();
+                             TreeView1->clearSelection(); // the same computer can be chosen again
+                         },
+                         [this] { Memo1Change(); }},
+        this);
+    DualLang1 = Languages->DualLang1();
+    BuildFormStorage();
+
+    qApp->installEventFilter(this);
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    FormStorage1->Store().SaveIfUnsaved();
+    qApp->removeEventFilter(this);
+    delete ChatForm; // with its private chats, before the network they use
+    ChatForm = nullptr;
+    delete IcqSlot; // before the network it is attached to
+    IcqSlot = nullptr;
+    if (ownNetwork_ && context_.datagrams == ownNetwork_.get())
+        context_.datagrams = nullptr;
+}
+
+void TMainForm::BuildShell() {
     setObjectName(QStringLiteral("TMainForm"));
     setWindowTitle(QStringLiteral("Corvane")); // the application title comes at activation
     setWindowIcon(ImageList::ApplicationIcon());
@@ -92,7 +156,9 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     BuildBottomPanel();
     layout->addWidget(Panel1);
     BuildMenu();
+}
 
+void TMainForm::StartComponents() {
     // Components come up in form order: the listener, the presence timer,
     // the tray icon, the presence endpoint (closed).
     StartMessageListener();
@@ -102,33 +168,9 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
     IcqSlot = new TmdSecureMail(Datagrams(), this);
     IcqSlot->setObjectName(QStringLiteral("IcqSlot"));
     IcqSlot->SetSlot(PresenceSlotName);
-    QList<QIcon> images;
-    for (int i = 0; i < ImageList::Count; ++i)
-        images.append(ImageList1.Icon(i));
-    Groups = new GroupsPage(
-        {TabSheet4, Options->ApplyBtn2, Options->AliasEdit, images}, context_,
-        [this] { Presence->ApplyBtnClick(); }, this);
-    Presence = std::make_unique<PresenceDirectory>(
-        PresenceControls{{TabSheet1, CompNameBtn, TreeView1, RadioGroup1Items, SendBtn,
-                          ImageList1.Icon(ImageList::GroupImage),
-                          ImageList1.Icon(ImageList::ComputerImage)},
-                         Toggle1,
-                         IcqSlot,
-                         RxTimerEvent1,
-                         [this] { return Alias(); },
-                         [this] { Memo1Change(); }},
-        PresenceState{Language, OnlineFlag, FirstTreeOpen}, context_, Groups->Book());
-    History = new MessageHistory(context_, Language, this);
-    Incoming = new StorePage(TabSheet2, StoreKind::Incoming, context_, Language, this, History);
-    Outgoing = new StorePage(TabSheet3, StoreKind::Outgoing, context_, Language, this, History);
-    Messaging = new MessagingController(
-        MessagingControls{PageControl1, TabSheet1, Memo1, CompNameBtn, RadioGroup1Items, SendBtn,
-                          ClearBtn, Options->AliasEdit, Options->CheckBox3, Options->CheckBox4,
-                          Options->CheckBox5, Options->CheckBox6, Options->CheckBox8,
-                          Options->RichEdit1, IsPopupMenu},
-        context_, Language, OnlineFlag, Presence->Tree(), Presence->View(), *Incoming, *Outgoing,
-        *MsgServer, [this] { Memo1Change(); }, [this] { RestoreApplication(); }, this);
-    SendBtnClick = [this] { Messaging->SendBtnClick(); };
+}
+
+void TMainForm::BuildChat() {
     ChatForm = new TChatForm(context_, Language,
                              ChatIcons{ImageList1.Icon(ImageList::ComputerImage),
                                        ImageList1.Icon(2), ImageList1.Icon(3),
@@ -141,37 +183,6 @@ TMainForm::TMainForm(HostContext& context, QWidget* parent)
         ChatForm->ShowChat();
         ChatForm->Room().DispSysMessages = ChatForm->DispSysMenu->isChecked();
     };
-    Editor->AttachContextMenu(Incoming->BodyView());
-    // The last restore step: the toolbar's state becomes the editor's format.
-    AfterEndpointOpen.push_back([this] { Editor->ApplyToolbarToEditor(); });
-    AfterEndpointOpen.push_back([this] { Options->TellStoredRefusal(); });
-    Languages = new LanguageSwitch(
-        Language,
-        LanguageControls{this, RadioGroup1Items, Russian1, English1, CompNameBtn, SendBtn,
-                         [this] { Presence->UpdateToggle1(); },
-                         [this] {
-                             Incoming->RetranslateCounter();
-                             Outgoing->RetranslateCounter();
-                             TreeView1->clearSelection(); // the same computer can be chosen again
-                         },
-                         [this] { Memo1Change(); }},
-        this);
-    DualLang1 = Languages->DualLang1();
-    BuildFormStorage();
-
-    qApp->installEventFilter(this);
-    FormCreate();
-}
-
-TMainForm::~TMainForm() {
-    FormStorage1->Store().SaveIfUnsaved();
-    qApp->removeEventFilter(this);
-    delete ChatForm; // with its private chats, before the network they use
-    ChatForm = nullptr;
-    delete IcqSlot; // before the network it is attached to
-    IcqSlot = nullptr;
-    if (ownNetwork_ && context_.datagrams == ownNetwork_.get())
-        context_.datagrams = nullptr;
 }
 
 void TMainForm::FormCreate() {
@@ -195,48 +206,15 @@ void TMainForm::BuildComposePage() {
     Editor = new ComposeEditor(TabSheet1, context_, MessageListener::MaxRecordBytes, this);
     Editor->Memo1Change = [this] { Memo1Change(); };
     page->addWidget(Editor->Panel8);
-    auto* recipientRow = new QHBoxLayout;
-    Label1 = new QLabel(QStringLiteral("&Computer name:"), TabSheet1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    CompNameBtn = new QToolButton(TabSheet1);
-    CompNameBtn->setObjectName(QStringLiteral("CompNameBtn"));
-    CompNameBtn->setCheckable(true);
-    CompNameBtn->setAutoRaise(true);
-    CompNameBtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    CompNameBtn->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    CompNameBtn->setIcon(ImageList1.Icon(ImageList::ComputerImage));
-    CompNameBtn->setText(Language.Text(Strings::SelectRecipient));
-    // A screen reader announces the chosen recipient (the caption) as the
-    // button's name; the buddy label says what it is.
-    CompNameBtn->setAccessibleDescription(QStringLiteral("Computer name"));
-    CompNameBtn->setStyleSheet(QStringLiteral("QToolButton { text-align: left; }"));
-    Label1->setBuddy(CompNameBtn);
-    recipientRow->addWidget(Label1);
-    recipientRow->addWidget(CompNameBtn, 1);
-    page->addLayout(recipientRow);
-
-    auto* choiceRow = new QHBoxLayout;
-    RadioGroup1 = new QGroupBox(QStringLiteral("Send &To:"), TabSheet1);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    auto* radios = new QVBoxLayout(RadioGroup1);
-    RadioGroup1Items = new QButtonGroup(RadioGroup1);
-    const QString items[] = {QStringLiteral("Single workstation"),
-                             QStringLiteral("All computers in domain")};
-    for (int i = 0; i < 2; ++i) {
-        auto* radio = new QRadioButton(items[i], RadioGroup1);
-        radio->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(i));
-        RadioGroup1Items->addButton(radio, i);
-        radios->addWidget(radio);
-    }
-    RadioGroup1Items->button(0)->setChecked(true);
-    choiceRow->addWidget(RadioGroup1, 1);
-    Toggle1 = new QPushButton(Language.Text(Strings::Online), TabSheet1);
-    Toggle1->setObjectName(QStringLiteral("Toggle1"));
-    Toggle1->setCheckable(true);
-    Toggle1->setChecked(true);
-    Toggle1->setAccessibleName(QStringLiteral("Online state"));
-    choiceRow->addWidget(Toggle1, 0, Qt::AlignVCenter);
-    page->addLayout(choiceRow);
+    const PresencePageControls presence =
+        BuildPresencePageControls(TabSheet1, ImageList1.Icon(ImageList::ComputerImage), Language);
+    Label1 = presence.Label1;
+    CompNameBtn = presence.CompNameBtn;
+    RadioGroup1 = presence.RadioGroup1;
+    RadioGroup1Items = presence.RadioGroup1Items;
+    Toggle1 = presence.Toggle1;
+    page->addLayout(presence.recipientRow);
+    page->addLayout(presence.choiceRow);
 
     el_Memo1 = new QLabel(QStringLiteral("&Message content:"), TabSheet1);
     el_Memo1->setObjectName(QStringLiteral("el_Memo1"));
@@ -252,15 +230,7 @@ void TMainForm::BuildComposePage() {
     QWidget::setTabOrder(Toggle1, Memo1);
     QWidget::setTabOrder(Memo1, ClearBtn);
     connect(Memo1, &QTextEdit::textChanged, this, &TMainForm::Memo1Change);
-
-    // The network tree drops down over the Compose page under the recipient
-    // button; it is hidden until then.
-    TreeView1 = new QTreeWidget(TabSheet1);
-    TreeView1->setObjectName(QStringLiteral("TreeView1"));
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setIndentation(19);
-    TreeView1->setAccessibleName(QStringLiteral("Network"));
-    TreeView1->setVisible(false);
+    TreeView1 = BuildNetworkTree(TabSheet1);
 }
 
 void TMainForm::BuildBottomPanel() {
@@ -343,61 +313,6 @@ void TMainForm::BuildMenu() {
     connect(AboutQt1, &QAction::triggered, qApp, &QApplication::aboutQt);
 }
 
-void TMainForm::BuildFormStorage() {
-    Settings = std::make_unique<SettingsFile>(context_, &Language);
-    FormStorage1 =
-        new WidgetFormStorage(this, context_, *Settings, QStringLiteral("TMainForm"), this);
-    FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
-    FormStorage1->AddEntries(WidgetFormStorage::MainFormEntries());
-    // The captions follow the stored language at once; the restore steps
-    // switch the string table with the Russian command.
-    FormStorage1->Bind(StoredProperty::Choice(
-        QStringLiteral("DualLang1.Language"),
-        {QStringLiteral("llEnglish"), QStringLiteral("llNational")},
-        [this] {
-            return DualLang1->GetLanguage() == Language::Russian ? QStringLiteral("llNational")
-                                                                 : QStringLiteral("llEnglish");
-        },
-        [this](const QString& name) {
-            DualLang1->SetLanguage(name == QLatin1String("llNational") ? Language::Russian
-                                                                       : Language::English);
-        }));
-    // The online toggle only changes its look here; the restore handler
-    // announces an offline state.
-    FormStorage1->Bind(StoredProperty::Truth(
-        QStringLiteral("Toggle1.State"), [this] { return Toggle1->isChecked(); },
-        [this](bool on) {
-            Toggle1->setChecked(on);
-            Presence->UpdateToggle1();
-        }));
-    // The editor's boxes through the editor: the size box only shows its
-    // text, colour and font run their change handlers.
-    FormStorage1->Bind(StoredProperty::Number(
-        QStringLiteral("ColorComboBox1.ColorValue"), [this] { return int(Editor->ColorValue()); },
-        [this](int n) { Editor->SetColorValue(quint32(n)); }));
-    FormStorage1->Bind(StoredProperty::Text(
-        QStringLiteral("ComboBox1.Text"), [this] { return Editor->SizeText(); },
-        [this](const QString& text) { Editor->SetSizeText(text); }));
-    FormStorage1->Bind(StoredProperty::Text(
-        QStringLiteral("FontComboBox1.FontName"), [this] { return Editor->FontName(); },
-        [this](const QString& name) { Editor->SetFontName(name); }));
-    // The chat room keeps its member panel and nick name; each private chat
-    // only its placement, all of them in one section.
-    ChatForm->RestoreFormSettings = [this](QWidget* window) {
-        ChatStorage(window).RestoreWindowSettings();
-    };
-    ChatForm->SaveFormSettings = [this](QWidget* window) {
-        ChatStorage(window).SaveWindowSettings(false);
-    };
-    FormStorage1->Bind(Options->OtherNetworksProperty()); // before the endpoint opens
-    FormStorage1->hiddenIsMinimized = true;               // in the tray
-    FormStorage1->showStateHandler = [this](ShowState state) { restoredShowState_ = state; };
-    FormStorage1->Store().OnRestorePlacement = [this] { FormStorage1RestorePlacement(); };
-    FormStorage1->Store().OnSavePlacement = [this](FileWriter& files) {
-        FormStorage1SavePlacement(files);
-    };
-}
-
 void TMainForm::StartMessageListener() {
     MsgServer = new MessageListener(context_, this);
     MsgServer->setObjectName(QStringLiteral("MsgServer"));
@@ -414,9 +329,7 @@ void TMainForm::AppActivate() {
     appActivated_ = true;
     PageControl1->setCurrentWidget(TabSheet1);
     // Changing a window flag hides the window, so it comes before the hiding.
-    const bool onTop = Options->CheckBox2->isChecked();
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop)
-        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    SetAlwaysOnTop(this, Options->CheckBox2->isChecked());
     HideToTray();
     setWindowTitle(ApplicationTitle);
 }
@@ -442,57 +355,6 @@ void TMainForm::RestoreApplication() {
     activateWindow();
     if (restore)
         FinishFirstShowing();
-}
-
-void TMainForm::RestoreSettingsOnce() {
-    if (FormStorage1->Store().Restored())
-        return;
-    FormStorage1->Store().RestoreStoredValues();
-    FinishFirstShowing();
-}
-
-FormStorage& TMainForm::ChatStorage(QWidget* window) {
-    return WidgetFormStorage::Of(
-               window, context_, *Settings,
-               [this, window](WidgetFormStorage& storage) {
-                   if (window != ChatForm)
-                       return;
-                   storage.Bind(StoredProperty::Number(
-                       QStringLiteral("Panel3.Width"), [this] { return ChatForm->Panel3Width(); },
-                       [this](int width) { ChatForm->SetPanel3Width(width); }));
-                   storage.AddEntries({{"Edit2.Text", StoredProperty::Type::Text}});
-               })
-        .Store();
-}
-
-void TMainForm::FinishFirstShowing() {
-    FormStorage1->Store().RunRestoreHandler();
-    if (restoredShowState_ == ShowState::Minimized) {
-        // Saved while in the tray: this first showing goes back there once.
-        restoredShowState_ = ShowState::Normal;
-        HideToTray();
-    }
-}
-
-void TMainForm::FormStorage1RestorePlacement() {
-    // A damaged address book is reported, and the computer still goes on the
-    // network with the groups that could be read.
-    RunHandler(context_, [this] { Groups->LoadAddressBook(); });
-    if (Options->AliasEdit->text().isEmpty())
-        Options->AliasEdit->setText(LocalComputerName());
-    IcqSlot->Open(); // an endpoint that cannot open ends the steps here
-    if (DualLang1->GetLanguage() == Language::Russian)
-        Russian1Click();
-    if (!Toggle1->isChecked())
-        Presence->Toggle1Click(); // announces the offline state
-    if (Options->CheckBox6->isChecked())
-        Messaging->CheckBox6Click();
-    for (const auto& step : AfterEndpointOpen)
-        step();
-}
-
-void TMainForm::FormStorage1SavePlacement(FileWriter& files) {
-    Groups->SaveAddressBook(files); // "Groups.DAT", then "Groups.IMG"
 }
 
 void TMainForm::N2Click() {
@@ -612,46 +474,53 @@ void TMainForm::changeEvent(QEvent* event) {
 
 std::function<void()> TMainForm::ShortcutFor(QWidget* focus, const QKeyEvent& key) {
     const QKeyCombination combination = key.keyCombination();
-    if (Editor->ContextMenuShortcut(focus, combination, false))
-        return
-            [this, focus, combination] { Editor->ContextMenuShortcut(focus, combination, true); };
-    if (key.key() == Qt::Key_F5)
-        return [this, modifiers = key.modifiers()] { FormShortCut(Qt::Key_F5, modifiers); };
-    const QKeySequence sequence(combination);
     // An editable field other than the compose editor keeps its own Cut,
-    // Copy and Paste: Ctrl+X in the alias field cuts, it does not exit.
+    // Copy and Paste.
     const bool ownClipboard =
         (qobject_cast<QLineEdit*>(focus) && !static_cast<QLineEdit*>(focus)->isReadOnly()) ||
         (qobject_cast<QTextEdit*>(focus) && !static_cast<QTextEdit*>(focus)->isReadOnly()) ||
         (qobject_cast<QComboBox*>(focus) && static_cast<QComboBox*>(focus)->isEditable());
-    if (ownClipboard && (sequence == QKeySequence::Cut || sequence == QKeySequence::Copy ||
-                         sequence == QKeySequence::Paste))
-        return {};
-    // The main menu in menu order: a menu holding the key takes it, and runs
-    // the item when it is enabled.
-    std::function<QAction*(QMenu*)> find = [&](QMenu* menu) -> QAction* {
-        for (QAction* a : menu->actions()) {
-            if (a->menu())
-                if (QAction* inner = find(a->menu()))
-                    return inner;
-            if (!a->isSeparator() && a->shortcut() == sequence)
-                return a;
-        }
-        return nullptr;
+    const QList<QAction*> menu = MainMenuItems();
+    const QList<QAction*> editor = Editor->ShortcutActions();
+    auto shortcuts = [](const QList<QAction*>& items) {
+        QList<QKeySequence> out;
+        for (QAction* a : items)
+            out.append(a->shortcut());
+        return out;
     };
-    QAction* item = nullptr;
-    for (QAction* top : menuBar()->actions())
-        if (top->menu() && (item = find(top->menu())))
-            break;
-    if (!item)
-        item = Editor->ActionForShortcut(combination);
-    if (!item)
+    const KeyRouting::Route route = KeyRouting::For(
+        combination, {Editor->ContextMenuShortcut(focus, combination, false), ownClipboard},
+        shortcuts(menu), shortcuts(editor));
+    using Target = KeyRouting::Target;
+    if (route.target == Target::None)
         return {};
-    const bool repeat = key.isAutoRepeat();
-    return [item, repeat] {
-        if (item->isEnabled() && !(repeat && !item->autoRepeat()))
+    if (route.target == Target::ContextMenu)
+        return
+            [this, focus, combination] { Editor->ContextMenuShortcut(focus, combination, true); };
+    if (route.target == Target::Send)
+        return [this, modifiers = key.modifiers()] { FormShortCut(Qt::Key_F5, modifiers); };
+    QAction* item = (route.target == Target::MainMenu ? menu : editor)[route.index];
+    return [item, held = key.isAutoRepeat()] {
+        if (KeyRouting::Runs(item->isEnabled(), held, item->autoRepeat()))
             item->trigger();
     };
+}
+
+QList<QAction*> TMainForm::MainMenuItems() const {
+    // A submenu's items come before the item that opens it.
+    std::function<void(QMenu*, QList<QAction*>&)> collect = [&](QMenu* menu, QList<QAction*>& out) {
+        for (QAction* a : menu->actions()) {
+            if (a->menu())
+                collect(a->menu(), out);
+            if (!a->isSeparator())
+                out.append(a);
+        }
+    };
+    QList<QAction*> items;
+    for (QAction* top : menuBar()->actions())
+        if (top->menu())
+            collect(top->menu(), items);
+    return items;
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {

@@ -165,6 +165,7 @@ public:
     // Tray double click, or a second start: bring the window up; the first
     // time, this is its first showing and runs the restore steps.
     void RestoreApplication();
+    // The restore and save steps below are in mainformsettings.cpp.
     // The restore steps of the first showing, unless they ran already; the
     // window is not shown (a start with --tray runs them at once, so the
     // computer is on the network from the start; its first showing later
@@ -199,6 +200,13 @@ protected:
 
 private:
     void FormCreate();
+    // The window, its pages, the bottom panel and the menu.
+    void BuildShell();
+    // The listener, the presence timer, the tray icon and the presence
+    // endpoint (closed), in that order.
+    void StartComponents();
+    // The chat room, hidden, and the chat command.
+    void BuildChat();
     void BuildMenu();
     void BuildComposePage();
     void BuildBottomPanel();
@@ -207,7 +215,11 @@ private:
     // menu, F5, the main menu, the editor's actions. The handler to run, or
     // none when the key is not the window's.
     std::function<void()> ShortcutFor(QWidget* focus, const QKeyEvent& key);
+    // The items of the main menu in menu order (KeyRouting).
+    QList<QAction*> MainMenuItems() const;
     void HideToTray();
+    // The settings (mainformsettings.cpp): what is stored, and the end of
+    // the first showing.
     void BuildFormStorage();
     void FinishFirstShowing();
     FormStorage& ChatStorage(QWidget* chatWindow);

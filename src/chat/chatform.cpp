@@ -6,6 +6,7 @@
 #include "common/filewriter.h"
 #include "common/hostcontext.h"
 #include "editor/rtfwriter.h"
+#include "settings/alwaysontop.h"
 #include "settings/stringtable.h"
 #include "settings/widgetcaptions.h"
 
@@ -73,6 +74,49 @@ TChatForm::~TChatForm() {
 }
 
 void TChatForm::BuildControls() {
+    BuildToolBar();
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    Splitter1 = new QSplitter(Qt::Horizontal, central);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setChildrenCollapsible(false);
+    Memo1 = new QTextEdit(Splitter1);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Memo1->setAccessibleName(QStringLiteral("Chat messages"));
+    SetUpChatTextArea(Memo1);
+    BuildMemberPanel();
+    Splitter1->addWidget(Memo1);
+    Splitter1->addWidget(Panel3);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    SetPanel3Width(DefaultPanelWidth);
+    column->addWidget(Splitter1, 1);
+    Edit1 = new QLineEdit(central);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setMaxLength(ChatBounds::MaxLineLength);
+    Edit1->setToolTip(ChatTexts::MessageLineHint);
+    Edit1->setAccessibleName(ChatTexts::MessageLineHint);
+    column->addWidget(Edit1);
+    // The hidden default button: Enter sends the line where a control does
+    // not take Enter itself.
+    Button1 = new QPushButton(QStringLiteral("Send"), central);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setAccessibleName(QStringLiteral("Send"));
+    Button1->setVisible(false);
+    setCentralWidget(central);
+
+    connect(Edit1, &QLineEdit::returnPressed, this, [this] { Edit1KeyDown(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    for (QWidget* w : std::initializer_list<QWidget*>{Edit1, Edit2, ListView1, Memo1})
+        w->installEventFilter(this);
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, ListView1);
+}
+
+void TChatForm::BuildToolBar() {
     ToolBar1 = addToolBar(QStringLiteral("Chat"));
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
@@ -86,19 +130,10 @@ void TChatForm::BuildControls() {
     connect(PrivChatBtn, &QToolButton::clicked, this, [this] { PrivateChat1Click(); });
     connect(BeepUserBtn, &QToolButton::clicked, this, [this] { Beep1Click(); });
     connect(ClearBtn, &QToolButton::clicked, this, [this] { ClearBtnClick(); });
+}
 
-    auto* central = new QWidget(this);
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    Splitter1 = new QSplitter(Qt::Horizontal, central);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setChildrenCollapsible(false);
-    Memo1 = new QTextEdit(Splitter1);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    Memo1->setAccessibleName(QStringLiteral("Chat messages"));
-    SetUpChatTextArea(Memo1);
+// The panel beside the text: the nick name and the member list.
+void TChatForm::BuildMemberPanel() {
     Panel3 = new QWidget(Splitter1);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     auto* panel = new QVBoxLayout(Panel3);
@@ -123,37 +158,11 @@ void TChatForm::BuildControls() {
     panel->addWidget(Label1);
     panel->addWidget(Edit2);
     panel->addWidget(ListView1, 1);
-    Splitter1->addWidget(Memo1);
-    Splitter1->addWidget(Panel3);
-    Splitter1->setStretchFactor(0, 1);
-    Splitter1->setStretchFactor(1, 0);
-    SetPanel3Width(DefaultPanelWidth);
-    column->addWidget(Splitter1, 1);
-    Edit1 = new QLineEdit(central);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(ChatBounds::MaxLineLength);
-    Edit1->setToolTip(ChatTexts::MessageLineHint);
-    Edit1->setAccessibleName(ChatTexts::MessageLineHint);
-    column->addWidget(Edit1);
-    // The hidden default button: Enter sends the line where a control does
-    // not take Enter itself.
-    Button1 = new QPushButton(QStringLiteral("Send"), central);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAccessibleName(QStringLiteral("Send"));
-    Button1->setVisible(false);
-    setCentralWidget(central);
-
-    connect(Edit1, &QLineEdit::returnPressed, this, [this] { Edit1KeyDown(); });
     connect(Edit2, &QLineEdit::returnPressed, this, [this] { Edit2KeyDown(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(ListView1, &QListWidget::itemSelectionChanged, this, [this] { ListView1Change(); });
     connect(ListView1, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
     });
-    for (QWidget* w : std::initializer_list<QWidget*>{Edit1, Edit2, ListView1, Memo1})
-        w->installEventFilter(this);
-    setTabOrder(Edit1, Edit2);
-    setTabOrder(Edit2, ListView1);
 }
 
 void TChatForm::BuildMenu() {
@@ -266,14 +275,12 @@ QList<TPrivateChatForm*> TChatForm::PrivateChats() const {
 
 TPrivateChatForm* TChatForm::OpenPrivateChat(const PrivateChatStart& start) {
     privateChats_.removeAll(nullptr);
-    // A flood of requests opens no flood of windows.
-    if (PrivateChats().size() >= ChatBounds::MaxPrivateChats)
+    if (!PrivateChatOpening::MayOpen(int(PrivateChats().size())))
         return nullptr;
-    // The requested side always writes its caption in English.
-    const Language captionLanguage = start.requesting ? CurrentLanguage() : Language::English;
     auto* chat = new TPrivateChatForm(
-        context_, start, mainLanguage_.Current(), captionLanguage, [this] { return Edit2->text(); },
-        icons_, &privateText_);
+        context_, start, mainLanguage_.Current(),
+        PrivateChatOpening::CaptionLanguage(start, CurrentLanguage()),
+        [this] { return Edit2->text(); }, icons_, &privateText_);
     privateChats_.append(chat);
     chat->RestoreFormSettings = RestoreFormSettings;
     chat->SaveFormSettings = SaveFormSettings;
@@ -372,10 +379,7 @@ void TChatForm::DispSysMenuClick() {
 }
 
 void TChatForm::OnTopMenuClick() {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, OnTopMenu->isChecked());
-    if (visible)
-        show(); // changing a window flag hides the window
+    SetAlwaysOnTop(this, OnTopMenu->isChecked());
 }
 
 bool TChatForm::eventFilter(QObject* watched, QEvent* event) {

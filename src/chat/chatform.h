@@ -120,6 +120,8 @@ protected:
 private:
     void BuildMenu();
     void BuildControls();
+    void BuildToolBar();
+    void BuildMemberPanel();
     void SetMemberCommands(bool enabled);
     void WriteLine(const QString& text, ChatLineKind kind);
 

@@ -19,6 +19,20 @@ struct PrivateChatHooks {
     std::function<void(const QString&)> writeLine;
 };
 
+// When a private chat window opens, on either side, and how its caption
+// speaks.
+class PrivateChatOpening {
+public:
+    // A flood of requests opens no flood of windows: none beyond
+    // MaxPrivateChats at once.
+    static bool MayOpen(int openChats) { return openChats < ChatBounds::MaxPrivateChats; }
+    // The side that asked writes the caption's first words in its chat room's
+    // language; the side that was asked always writes them in English.
+    static Language CaptionLanguage(const PrivateChatStart& start, Language roomLanguage) {
+        return start.requesting ? roomLanguage : Language::English;
+    }
+};
+
 class PrivateChat : public QObject {
     Q_OBJECT
 public:

@@ -449,12 +449,9 @@ bool ComposeEditor::ContextMenuShortcut(QWidget* focus, QKeyCombination key, boo
     return false;
 }
 
-QAction* ComposeEditor::ActionForShortcut(QKeyCombination key) const {
-    for (QAction* a :
-         {BoldAction, ItalicAction, UnderlineAction, FontSizeAct, EditCut1, EditCopy1, EditPaste1})
-        if (a->shortcut() == QKeySequence(key))
-            return a;
-    return nullptr;
+QList<QAction*> ComposeEditor::ShortcutActions() const {
+    return {BoldAction, ItalicAction, UnderlineAction, FontSizeAct,
+            EditCut1,   EditCopy1,    EditPaste1};
 }
 
 } // namespace corvane

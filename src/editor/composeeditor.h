@@ -3,7 +3,7 @@
 // actions (ActionList1) and the context menu PopupMenu2, with the handlers of
 // all of them. The main window places Panel8 and Memo1 on its Compose page,
 // binds its "&Edit" menu to the actions and hands the keys it does not keep
-// itself to ContextMenuShortcut and ActionForShortcut.
+// itself to ContextMenuShortcut and ShortcutActions.
 //
 // Toolbar commands change the ActiveTextFormat; every move of the caret or
 // selection sets the toolbar from the text there, without changing a format.
@@ -107,8 +107,8 @@ public:
     // the menu holds the key, the menu takes it (running the item when it is
     // enabled) and this returns true.
     bool ContextMenuShortcut(QWidget* focus, QKeyCombination key, bool run);
-    // The action of ActionList1 with this shortcut, if any.
-    QAction* ActionForShortcut(QKeyCombination key) const;
+    // The actions of ActionList1 that have shortcuts, in their order.
+    QList<QAction*> ShortcutActions() const;
 
 private:
     void BuildActions();

@@ -66,34 +66,7 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
     pageLayout->setContentsMargins(4, 4, 4, 4);
     pageLayout->setSpacing(4);
 
-    // Button bar: the counter on the left, the six buttons on the right.
-    QFrame* bar = AddPanel(host, pageLayout, names.panels[0],
-                           kind == StoreKind::Incoming ? QStringLiteral("Incoming messages")
-                                                       : QStringLiteral("Outgoing messages"));
-    auto* barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(0, 0, 0, 0);
-    barLayout->setSpacing(2);
-    counter_ = new QLabel(language.Text(Strings::NoMessages), bar);
-    counter_->setObjectName(QLatin1String(names.counter));
-    barLayout->addWidget(counter_);
-    dropped_ = new QLabel(bar);
-    dropped_->setObjectName(QStringLiteral("DroppedLabel") + suffix);
-    dropped_->setVisible(false);
-    barLayout->addWidget(dropped_);
-    barLayout->addStretch(1);
-    AddButton(bar, QStringLiteral("FirstMsgBtn") + suffix, QStringLiteral("First message"),
-              QStyle::SP_MediaSkipBackward, &StorePage::FirstMsgBtnClick);
-    AddButton(bar, QStringLiteral("LeftBtn") + suffix, QStringLiteral("Previous message"),
-              QStyle::SP_ArrowLeft, &StorePage::LeftBtnClick);
-    AddButton(bar, QStringLiteral("RightBtn") + suffix, QStringLiteral("Next message"),
-              QStyle::SP_ArrowRight, &StorePage::RightBtnClick);
-    AddButton(bar, QStringLiteral("LastMsgBtn") + suffix, QStringLiteral("Last message"),
-              QStyle::SP_MediaSkipForward, &StorePage::LastMsgBtnClick);
-    barLayout->addSpacing(8);
-    AddButton(bar, QStringLiteral("DeleteBtn") + suffix, QLatin1String(names.deleteHint),
-              QStyle::SP_DialogCloseButton, &StorePage::DeleteBtnClick);
-    AddButton(bar, QStringLiteral("DeleteAllBtn") + suffix, QLatin1String(names.deleteAllHint),
-              QStyle::SP_TrashIcon, &StorePage::DeleteAllBtnClick);
+    BuildButtonBar(host, pageLayout, kind, suffix);
     BuildFindBar(host, pageLayout, suffix);
 
     // Header line.
@@ -128,6 +101,39 @@ StorePage::StorePage(QWidget* tabSheet, StoreKind kind, HostContext& context,
     bodyLayout->addWidget(body_);
 
     store_.SetView(this);
+}
+
+// The button bar: the counter on the left, the six buttons on the right.
+void StorePage::BuildButtonBar(QWidget* host, QBoxLayout* pageLayout, StoreKind kind,
+                               const QString& suffix) {
+    const PageNames& names = NamesFor(kind);
+    QFrame* bar = AddPanel(host, pageLayout, names.panels[0],
+                           kind == StoreKind::Incoming ? QStringLiteral("Incoming messages")
+                                                       : QStringLiteral("Outgoing messages"));
+    auto* barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    barLayout->setSpacing(2);
+    counter_ = new QLabel(language_.Text(Strings::NoMessages), bar);
+    counter_->setObjectName(QLatin1String(names.counter));
+    barLayout->addWidget(counter_);
+    dropped_ = new QLabel(bar);
+    dropped_->setObjectName(QStringLiteral("DroppedLabel") + suffix);
+    dropped_->setVisible(false);
+    barLayout->addWidget(dropped_);
+    barLayout->addStretch(1);
+    AddButton(bar, QStringLiteral("FirstMsgBtn") + suffix, QStringLiteral("First message"),
+              QStyle::SP_MediaSkipBackward, &StorePage::FirstMsgBtnClick);
+    AddButton(bar, QStringLiteral("LeftBtn") + suffix, QStringLiteral("Previous message"),
+              QStyle::SP_ArrowLeft, &StorePage::LeftBtnClick);
+    AddButton(bar, QStringLiteral("RightBtn") + suffix, QStringLiteral("Next message"),
+              QStyle::SP_ArrowRight, &StorePage::RightBtnClick);
+    AddButton(bar, QStringLiteral("LastMsgBtn") + suffix, QStringLiteral("Last message"),
+              QStyle::SP_MediaSkipForward, &StorePage::LastMsgBtnClick);
+    barLayout->addSpacing(8);
+    AddButton(bar, QStringLiteral("DeleteBtn") + suffix, QLatin1String(names.deleteHint),
+              QStyle::SP_DialogCloseButton, &StorePage::DeleteBtnClick);
+    AddButton(bar, QStringLiteral("DeleteAllBtn") + suffix, QLatin1String(names.deleteAllHint),
+              QStyle::SP_TrashIcon, &StorePage::DeleteAllBtnClick);
 }
 
 StorePage::~StorePage() {

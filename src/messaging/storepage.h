@@ -109,6 +109,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildButtonBar(QWidget* host, QBoxLayout* pageLayout, StoreKind kind,
+                        const QString& suffix);
     void BuildFindBar(QWidget* host, QBoxLayout* layout, const QString& suffix);
     void FindTextChanged();
     void ShowMatches();

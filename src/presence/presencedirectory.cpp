@@ -6,6 +6,7 @@
 #include "settings/stringtable.h"
 #include "transport/datagramframe.h"
 #include "transport/datagramnetwork.h"
+#include "transport/slotwriter.h"
 #include "transport/sourceanswer.h"
 
 #include <QPushButton>
@@ -27,6 +28,7 @@ PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const Pre
             controls.memo1Change, this) {
     protocol_.SetRecipientHolder(&view_);
     if (context_.datagrams) {
+        writer_ = new SlotWriter(*context_.datagrams, this);
         answerer_ = new SourceAnswer(*context_.datagrams, this);
         protocol_.SetAnswerSender([this](const QString& named, const QHostAddress& source,
                                          const QByteArray& text) {
@@ -67,14 +69,13 @@ PresenceDirectory::~PresenceDirectory() {
 
 bool PresenceDirectory::SendPresence(const QString& target, const QByteArray& text) {
     // Requests, the toggle's announcements and the departure: to everybody.
-    if (!context_.datagrams || !slot_)
+    if (!writer_ || !slot_)
         return false;
     // A request also goes to the listed other networks, once a round.
     const auto reach = ParsePresenceDatagram(text).kind == PresenceDatagram::Kind::WhoIsHere
                            ? DatagramNetwork::Reach::Request
                            : DatagramNetwork::Reach::Peers;
-    return context_.datagrams->Write(target, ToAnsi(slot_->Slot()),
-                                     FrameDatagram(text, TickCount()), reach);
+    return writer_->Write(target, slot_->Slot(), text, reach);
 }
 
 void PresenceDirectory::AskBack(const QString& computer, const QHostAddress& from) {

@@ -19,6 +19,7 @@ namespace corvane {
 class GroupDirectory;
 class HostContext;
 class LanguageState;
+class SlotWriter;
 class SourceAnswer;
 
 struct PresenceControls {
@@ -70,6 +71,7 @@ private:
     NetworkTree tree_;
     PresenceProtocol protocol_;
     NetworkTreeView view_;
+    SlotWriter* writer_ = nullptr;
     SourceAnswer* answerer_ = nullptr;
 };
 

@@ -2,13 +2,19 @@
 
 namespace corvane {
 
+namespace {
+
 // Control, English caption, Russian caption, English hint, Russian hint. The
 // rows keep their order: an action's caption is applied after the buttons
 // bound to it. Some texts are deliberately as users have always seen them:
 // the Russian hint of the toolbar's copy button, the Help menu's "&?", and the
-// English texts of the Hide hint and of the user information item.
-const CaptionTable& MainFormCaptions() {
-    static const CaptionTable table{
+// English texts of the Hide hint and of the user information item. The table
+// comes in parts, one for each page and one each for the panel with the menu
+// and for the editor's actions.
+
+// The Compose page with the editor's toolbar.
+CaptionTable ComposePageRows() {
+    return {
         {"TabSheet1", "Compose", "Отправка", "", ""},
         {"el_Memo1", "&Message content:", "Текст сообщения:", "", ""},
         {"ClearBtn", "Clear message", "Очистить", "", ""},
@@ -28,6 +34,12 @@ const CaptionTable& MainFormCaptions() {
         {"PasteBtn", "&Paste", "Вставить", "Paste", "Вставить"},
         {"UndoBtn", "", "", "Undo", "Отменить"},
         {"LoadBtn", "", "", "Load From File", "Загрузить из файла"},
+    };
+}
+
+// The Incoming and Outgoing pages, and the Groups page.
+CaptionTable StoreAndGroupsPagesRows() {
+    return {
         {"TabSheet2", "Incoming", "Входящие", "", ""},
         {"Panel2", "", "", "", ""},
         {"Label2", "Message 0 of 0", "Сообщение 0 из 0", "", ""},
@@ -66,6 +78,12 @@ const CaptionTable& MainFormCaptions() {
         {"DeleteUserBtn", "Delete", "Удалить", "", ""},
         {"AddSubGroupBtn", "Add Subgroup", "Новая подгруппа", "", ""},
         {"ApplyBtn", "Apply", "Применить", "", ""},
+    };
+}
+
+// The Options page.
+CaptionTable OptionsPageRows() {
+    return {
         {"TabSheet5", "Options", "Параметры", "", ""},
         {"Panel9", "", "", "", ""},
         {"Label3", "Alias:", "Псевдоним:", "", ""},
@@ -86,6 +104,12 @@ const CaptionTable& MainFormCaptions() {
          "Компьютеры за маршрутизаторами, опрашиваемые\nнапрямую: адреса IPv4, имена компьютеров\n"
          "или сети вида 10.2.0.0/24 (не больше /22) через запятую"},
         {"CheckBox6", "Auto Answer", "Автоответчик", "", ""},
+    };
+}
+
+// The bottom panel and the main menu.
+CaptionTable PanelAndMenuRows() {
+    return {
         {"Panel1", "", "", "", ""},
         {"SendBtn", "&Send", "&Послать", "F5 - Send message", "F5 - Послать сообщение"},
         {"ChatBtn", "Cha&t", "Разговор", "", ""},
@@ -106,6 +130,12 @@ const CaptionTable& MainFormCaptions() {
         {"Help1", "&Help", "&?", "", ""},
         {"N2", "&About", "О программе", "", ""},
         {"AboutQt1", "About &Qt", "О &Qt", "", ""},
+    };
+}
+
+// The editor's actions and context menus.
+CaptionTable EditorActionsRows() {
+    return {
         {"UnderlineAction", "", "", "Underline", "Подчеркнутый"},
         {"BoldAction", "", "", "Bold", "Полужирный"},
         {"ItalicAction", "", "", "Italic", "Курсив"},
@@ -119,6 +149,21 @@ const CaptionTable& MainFormCaptions() {
         {"LoadFromFile1", "&Load From File...", "&Загрузить из файла...", "", ""},
         {"ShowUserInfo1", "&Show User Info...", "&Show User Info...", "", ""},
     };
+}
+
+} // namespace
+
+// The parts in table order.
+const CaptionTable& MainFormCaptions() {
+    static const CaptionTable table = [] {
+        CaptionTable all;
+        for (CaptionTable (*part)() : {ComposePageRows, StoreAndGroupsPagesRows, OptionsPageRows,
+                                       PanelAndMenuRows, EditorActionsRows}) {
+            const CaptionTable rows = part();
+            all.insert(all.end(), rows.begin(), rows.end());
+        }
+        return all;
+    }();
     return table;
 }
 

@@ -3,6 +3,7 @@
 #include "common/errors.h"
 #include "common/hostcontext.h"
 #include "common/othernetworklist.h"
+#include "settings/alwaysontop.h"
 #include "settings/sessionautostart.h"
 #include "settings/settingstexts.h"
 #include "transport/datagramnetwork.h"
@@ -173,19 +174,6 @@ StoredProperty OptionsPage::OtherNetworksProperty() {
 
 void OptionsPage::CheckBox2Click() {
     SetAlwaysOnTop(CheckBox2->window(), CheckBox2->isChecked());
-}
-
-void OptionsPage::SetAlwaysOnTop(QWidget* window, bool onTop) {
-    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
-        return;
-    // Changing a window flag hides the window; a shown one comes back where it was.
-    const bool shown = window->isVisible();
-    const QPoint position = window->pos();
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (shown) {
-        window->move(position);
-        window->show();
-    }
 }
 
 } // namespace corvane

@@ -59,7 +59,6 @@ public:
     // "Always on Top" toggled: the page's window stays above the others or
     // not, without moving.
     void CheckBox2Click();
-    static void SetAlwaysOnTop(QWidget* window, bool onTop);
 
     QCheckBox* CheckBox1; // "Confirmation on exit"
     QCheckBox* CheckBox2; // "Always on Top"

@@ -15,22 +15,21 @@ bool SlotWriter::ReachesAtOnce(HostContext& context, const QString& target) {
            context.resolver.ResolvesAtOnce(target);
 }
 
-bool SlotWriter::Write(const QString& target, const QString& slot, const QByteArray& text) {
+bool SlotWriter::Write(const QString& target, const QString& slot, const QByteArray& text,
+                       DatagramNetwork::Reach reach) {
     HostContext& context = network_.Context();
     const QByteArray frame = FrameDatagram(text, TickCount());
     const QString key = target.toUpper();
     if (ReachesAtOnce(context, target) && !waiting_.contains(key))
-        return network_.Write(target, ToAnsi(slot), frame);
+        return network_.Write(target, ToAnsi(slot), frame, reach);
     auto it = waiting_.find(key);
     if (it != waiting_.end()) {
         if (it->size() >= size_t(MaxWaiting))
             return false;
-        it->push_back({ToAnsi(slot), frame});
+        it->push_back({ToAnsi(slot), frame, reach});
         return true;
     }
-    if (waiting_.size() >= MaxLookups)
-        return false;
-    waiting_.insert(key, {{ToAnsi(slot), frame}});
+    waiting_.insert(key, {{ToAnsi(slot), frame, reach}});
     // The resolver bounds and remembers look-ups; it may answer at once.
     context.resolver.Lookup(target, this, [this, key, target](const QHostAddress& address) {
         LookedUp(key, target, address);
@@ -44,7 +43,7 @@ void SlotWriter::LookedUp(const QString& key, const QString& target, const QHost
         return;
     network_.Context().resolver.LearnIfUnknown(target, address);
     for (const Waiting& w : waiting)
-        network_.Write(target, w.slot, w.frame);
+        network_.Write(target, w.slot, w.frame, w.reach);
 }
 
 } // namespace corvane

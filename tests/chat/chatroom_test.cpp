@@ -348,3 +348,28 @@ TEST_F(ChatRoomTest, MembersWhoseComputerPresenceNoLongerSeesLeave) {
     EXPECT_EQ(M(0).List(), QStringList({"HOST1@HOST1", "HOST2@HOST2", "ALIEN@"}));
     EXPECT_EQ(M(0).lines, QStringList({"-USER \"HOST3\" HAS LEFT THE CHAT."}));
 }
+
+TEST(PrivateChatOpening, BoundAndCaptionLanguage) {
+    const int bound = ChatBounds::MaxPrivateChats;
+    struct Case {
+        bool requesting;
+        int open;
+        Language room;
+        bool opens;
+        Language caption;
+    };
+    const Case cases[] = {
+        {true, 0, Language::Russian, true, Language::Russian},
+        {true, bound - 1, Language::English, true, Language::English},
+        {false, 0, Language::Russian, true, Language::English}, // the side asked: English
+        {false, bound - 1, Language::Russian, true, Language::English},
+        {true, bound, Language::Russian, false, Language::Russian},
+        {false, bound + 5, Language::English, false, Language::English},
+    };
+    for (const Case& c : cases) {
+        PrivateChatStart start;
+        start.requesting = c.requesting;
+        EXPECT_EQ(PrivateChatOpening::MayOpen(c.open), c.opens) << c.open;
+        EXPECT_EQ(PrivateChatOpening::CaptionLanguage(start, c.room), c.caption) << c.requesting;
+    }
+}
