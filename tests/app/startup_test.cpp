@@ -81,8 +81,9 @@ TEST(StartupOptions, TheProgramEndsWithItsAnswerAndNeverWithQtsAbort) {
         EXPECT_TRUE(e.out.contains(QLatin1String(c.contains)) ||
                     e.err.contains(QLatin1String(c.contains)))
             << name.toStdString();
-        if (c.code == 1) // that one line only
+        if (c.code == 1) { // that one line only
             EXPECT_EQ(e.err, QLatin1String(c.err)) << name.toStdString();
+        }
         EXPECT_FALSE(e.err.contains(QLatin1String("Abort"), Qt::CaseInsensitive));
     }
 }

@@ -100,9 +100,10 @@ protected:
     void Sync(int from, const QString& text) {
         M(from).room->SendLine(text);
         for (auto& m : members)
-            if (m->room->IsOpen())
+            if (m->room->IsOpen()) {
                 ASSERT_TRUE(
                     WaitUntil([&] { return m->lines.contains(M(from).nick + "> " + text); }));
+            }
     }
 
     std::vector<std::unique_ptr<test::TestComputer>> computers;

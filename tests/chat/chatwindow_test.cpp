@@ -283,8 +283,9 @@ TEST_F(ChatWindowTest, CtrlXExitsFromEveryFieldAndCutStaysInTheContextMenu) {
         field->setFocus();
         QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
         EXPECT_FALSE(chat.isVisible()) << field->objectName().toStdString();
-        if (line)
+        if (line) {
             EXPECT_EQ(line->text(), text) << field->objectName().toStdString();
+        }
     }
     // The line's own context menu still cuts.
     forms[0]->ChatBtn->click();

@@ -241,9 +241,10 @@ TEST(MainFormSettings, OptionsPageHandlersAndTheAboutBox) {
         for (QLabel* label : dialog->findChildren<QLabel*>())
             texts << label->text();
         for (QWidget* w : dialog->findChildren<QWidget*>())
-            if (w->focusPolicy() != Qt::NoFocus)
+            if (w->focusPolicy() != Qt::NoFocus) {
                 EXPECT_FALSE(w->accessibleName().isEmpty() && qobject_cast<QLabel*>(w))
                     << qPrintable(w->objectName());
+            }
     };
     form.N2->trigger();
     EXPECT_EQ(c.dialogs.modalShown, QStringList{QStringLiteral("AboutBox")});
