@@ -91,6 +91,16 @@ class Display:
         self.xdotool("type", "--delay", "20", text)
         self.xdotool("key", "Return")
 
+    def saved_room(self, host, timeout):
+        """The chat room's text as File, Save To File... writes it."""
+        saved = os.path.join(host.work, "room.rtf")
+        self.window("Chat")
+        self.xdotool("key", "alt+f", "s")
+        self.window("Save Messages to File")
+        self.type_line(saved)
+        bed.wait_until(lambda: os.path.exists(saved), timeout, what="the saved room text")
+        return open(saved, "rb").read()
+
 
 def scenario_chat(b, tools, helpers):
     """Two copies open the chat room in real windows and corvane-peer joins as
@@ -176,13 +186,7 @@ def _chat(b, tools, helpers, x1, x2):
 
     # The room's text, saved by host 1 (File, Save To File...), holds every
     # room line; the private lines are not in it.
-    saved = os.path.join(h1.work, "room.rtf")
-    x1.window("Chat")
-    x1.xdotool("key", "alt+f", "s")
-    x1.window("Save Messages to File")
-    x1.type_line(saved)
-    bed.wait_until(lambda: os.path.exists(saved), T, what="the saved room text")
-    text = open(saved, "rb").read()
+    text = x1.saved_room(h1, T)
     expect(text.startswith(b"{\\rtf1"), "not rich text: %r" % text[:40])
     for line in (b'USER \\"HOST2\\" HAS ENTERED', b"HOST2> hello from two", b"PEER> hi from the peer"):
         expect(line.replace(b'\\"', b'"') in text, "the saved text lacks %r: %r" % (line, text))

@@ -4,7 +4,6 @@ honest member's lines, one a second, must all show in the room. Before the
 flood, requests that name anyone but their sender get nothing sent there.
 """
 
-import os
 import shutil
 
 import bed
@@ -116,13 +115,7 @@ def _flood(b, tools, helpers, x1):
     bed.time.sleep(5)
     expect(flooder.running(), "the flood ended before the lines were checked:%s" % flooder.tail())
 
-    saved = os.path.join(h1.work, "room.rtf")
-    x1.window("Chat")
-    x1.xdotool("key", "alt+f", "s")
-    x1.window("Save Messages to File")
-    x1.type_line(saved)
-    bed.wait_until(lambda: os.path.exists(saved), T, what="the saved room text")
-    text = open(saved, "rb").read()
+    text = x1.saved_room(h1, T)
     shown = [t for t in sent if ("HONEST> " + t).encode() in text]
     expect(len(shown) >= SHOWN, "%d of %d honest lines shown: %r" % (len(shown), LINES, shown))
     flooded = text.count(b"HAS ENTERED TO THE CHAT")

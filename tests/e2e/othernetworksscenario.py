@@ -94,13 +94,7 @@ def _other_networks(b, tools, s, x1, x2):
     x2.type_line("hello from the other side")
     wire.wait_json(crossing(s, "r0", "ChatUserMessageSent", h2.computer, h1.address), T,
                    "host2's line on its way to host1")
-    saved = os.path.join(h1.work, "room.rtf")
-    x1.window("Chat")
-    x1.xdotool("key", "alt+f", "s")
-    x1.window("Save Messages to File")
-    x1.type_line(saved)
-    s.bed.wait_until(lambda: os.path.exists(saved), T, what="host1's saved room")
-    text = open(saved, "rb").read()
+    text = x1.saved_room(h1, T)
     expect(b"HOST2> hello from the other side" in text, "host1's room lacks the line: %r" % text)
     expect(c1.running() and c2.running(), "a copy ended:%s%s" % (c1.tail(), c2.tail()))
 
