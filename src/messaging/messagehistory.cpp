@@ -218,7 +218,8 @@ void MessageHistory::FileFailed(const QString& reason) {
     pending_.clear();
     for (const Pending& p : moved)
         Memory().Insert(p.kind, p.record, p.text);
-    unsaved_ = unsaved_ || !moved.empty();
+    unsaved_ = unsaved_ ||
+               std::any_of(moved.begin(), moved.end(), [](const Pending& p) { return p.awaited; });
     for (qint64 id : pendingRemovals_)
         hidden_.insert(id);
     pendingRemovals_.clear();
@@ -228,22 +229,22 @@ void MessageHistory::FileFailed(const QString& reason) {
     Q_EMIT RowsReplaced();
 }
 
-MessageRef MessageHistory::Append(StoreKind kind, const HistoryRecord& record) {
+MessageRef MessageHistory::Append(StoreKind kind, const HistoryRecord& record, bool awaited) {
     const QString text = SearchText(record.header, record.body);
     const qint64 bytes = record.header.size() + record.body.size();
     if (mode_ == Mode::File) {
         if (const qint64 id = file_->Insert(kind, record, text)) {
-            pending_.push_back({kind, record, text});
+            pending_.push_back({kind, record, text, awaited});
             if (!commitTimer_.isActive())
                 commitTimer_.start();
             return {id, bytes, false};
         }
         FileFailed(file_->Error());
-        unsaved_ = true;
+        unsaved_ = unsaved_ || awaited;
     }
     const qint64 id = Memory().Insert(kind, record, text);
     if (id == 0)
-        unsaved_ = true;
+        unsaved_ = unsaved_ || awaited;
     else if (!commitTimer_.isActive())
         commitTimer_.start();
     return {id, bytes, true};

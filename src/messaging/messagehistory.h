@@ -80,8 +80,9 @@ public:
     void SetKeptBounds(Bounds bounds) { keptBounds_ = bounds; }
 
     // Files a message (into the open transaction); a ref with id 0 when it
-    // could be kept nowhere.
-    MessageRef Append(StoreKind kind, const HistoryRecord& record);
+    // could be kept nowhere. awaited: a record whose sender learns from
+    // CommitFiled() whether it was kept; only such records make it false.
+    MessageRef Append(StoreKind kind, const HistoryRecord& record, bool awaited = false);
     bool Load(const MessageRef& ref, QByteArray* header, QByteArray* body);
     void Remove(const std::vector<MessageRef>& refs);
     // Removes every message of the store and commits.
@@ -109,6 +110,7 @@ private:
         StoreKind kind;
         HistoryRecord record;
         QString text;
+        bool awaited;
     };
     HistoryDatabase& Memory();
     HistoryDatabase* DatabaseOf(const MessageRef& ref);
@@ -132,10 +134,11 @@ private:
     std::array<std::optional<std::vector<HistoryRow>>, 2> preloaded_;
     std::vector<Pending> pending_; // written into the file since its last commit
     QList<qint64> pendingRemovals_;
-    QSet<qint64> hidden_;  // gone from the pages, still in a file that cannot be written
-    bool unsaved_ = false; // a record since the last CommitFiled() is not where it was meant to be
-    QTimer commitTimer_;   // commits what nobody committed
-    QStringList notices_;  // to be shown once the event loop runs
+    QSet<qint64> hidden_; // gone from the pages, still in a file that cannot be written
+    // An awaited record since the last CommitFiled() is not where it was meant to be.
+    bool unsaved_ = false;
+    QTimer commitTimer_;  // commits what nobody committed
+    QStringList notices_; // to be shown once the event loop runs
     QStringList told_;
 };
 

@@ -123,7 +123,7 @@ void MessageStore::AppendToStore(QByteArrayView header, const QByteArray& body) 
 }
 
 void MessageStore::AppendToStore(const HistoryRecord& record, Commit commit) {
-    const MessageRef ref = history_->Append(kind_, record);
+    const MessageRef ref = history_->Append(kind_, record, commit == Commit::Later);
     if (ref.id == 0)
         return; // kept nowhere: the listener does not call it delivered
     rows_.push_back(ref);

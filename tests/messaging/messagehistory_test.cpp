@@ -254,6 +254,23 @@ TEST(KeptMessages, WhatWasFiledIsThereAfterARestart) {
          {},
          1,
          0},
+        {"a full disk while a message is sent: a later record is delivered, in memory",
+         MessageHistory::KeptBounds,
+         [](Bed& b) {
+             b.In(QStringLiteral("a"));
+             {
+                 test::FileSizeLimit full(1);
+                 b.Out(QStringLiteral("x"));
+                 b.In(QStringLiteral("b"), MessageStore::Commit::Later);
+                 EXPECT_TRUE(b.run->history.CommitFiled()); // in memory, as told
+                 EXPECT_EQ(Texts(b.run->outgoing), QByteArrayList{"x"});
+                 EXPECT_EQ(Texts(b.run->incoming), (QByteArrayList{"a", "b"}));
+             }
+         },
+         {"a"},
+         {},
+         1,
+         0},
         {"a folder that cannot be written: the kept messages show, new ones live in memory",
          MessageHistory::KeptBounds,
          [](Bed& b) {
