@@ -123,13 +123,15 @@ void ChatRoom::AnswerListRequest(const QString& requesterNick, const QString& re
     if (members_.isEmpty() || members_.first().nick != own || requesterNick == own)
         return;
     // The list as it is now, all of it at once: nothing else is handled in
-    // between, and it goes to the requester only.
-    QList<QByteArray> entries;
-    entries.reserve(members_.size());
-    for (const ChatMember& entry : members_)
-        entries.append(ChatGetUserNameDatagram(entry.nick, entry.computer));
-    answerer_.Answer(requesterComputer, source, ChatSlotName, entries,
-                     SourceAnswer::Cost::WholeList);
+    // between, and it goes to the requester only. It is built only if it goes.
+    answerer_.AnswerList(
+        requesterComputer, source, ChatSlotName, members_.size(), [members = members_] {
+            QList<QByteArray> entries;
+            entries.reserve(members.size());
+            for (const ChatMember& entry : members)
+                entries.append(ChatGetUserNameDatagram(entry.nick, entry.computer));
+            return entries;
+        });
 }
 
 bool IsPrivateSlotName(const QString& slot) {

@@ -30,11 +30,11 @@ PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const Pre
     if (context_.datagrams) {
         writer_ = new SlotWriter(*context_.datagrams, this);
         answerer_ = new SourceAnswer(*context_.datagrams, this);
-        protocol_.SetAnswerSender([this](const QString& named, const QHostAddress& source,
-                                         const QByteArray& text) {
-            if (slot_)
-                answerer_->Answer(named, source, slot_->Slot(), {text}, SourceAnswer::Cost::Bytes);
-        });
+        protocol_.SetAnswerSender(
+            [this](const QString& named, const QHostAddress& source, const QByteArray& text) {
+                if (slot_)
+                    answerer_->Answer(named, source, slot_->Slot(), {text});
+            });
     }
     // Names of the tree's computers keep their learned addresses, whatever
     // else the network makes this computer learn.

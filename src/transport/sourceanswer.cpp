@@ -28,23 +28,41 @@ SourceAnswer::Verdict SourceAnswer::Check(HostContext& context, const QString& n
 }
 
 SourceAnswer::Verdict SourceAnswer::Answer(const QString& named, const QHostAddress& source,
-                                           const QString& slot, const QList<QByteArray>& texts,
-                                           Cost cost) {
+                                           const QString& slot, const QList<QByteArray>& texts) {
+    return Decide(named, source, [this, named, source, slot, texts](bool self) {
+        qint64 bytes = 0;
+        for (const QByteArray& t : texts)
+            bytes += t.size() + FrameOverhead;
+        if (network_.Budget().Spend(source, bytes))
+            Write(named, source, slot, texts, self);
+    });
+}
+
+SourceAnswer::Verdict SourceAnswer::AnswerList(const QString& named, const QHostAddress& source,
+                                               const QString& slot, qsizetype entries,
+                                               ListBuilder build) {
+    return Decide(named, source, [this, named, source, slot, entries, build](bool self) {
+        if (network_.Budget().TakeList(source, entries))
+            Write(named, source, slot, build(), self);
+    });
+}
+
+SourceAnswer::Verdict SourceAnswer::Decide(const QString& named, const QHostAddress& source,
+                                           std::function<void(bool self)> send) {
     HostContext& context = network_.Context();
     const Verdict verdict = Check(context, named, source);
     switch (verdict) {
     case Verdict::Source:
     case Verdict::Self:
-        Send(named, source, slot, texts, cost, verdict == Verdict::Self);
+        send(verdict == Verdict::Self);
         break;
     case Verdict::LookUp:
-        context.resolver.Lookup(named, this,
-                                [this, named, source, slot, texts, cost](const QHostAddress& a) {
-                                    if (a != source)
-                                        return;
-                                    network_.Context().resolver.LearnIfUnknown(named, a);
-                                    Send(named, source, slot, texts, cost, false);
-                                });
+        context.resolver.Lookup(named, this, [this, named, source, send](const QHostAddress& a) {
+            if (a != source)
+                return;
+            network_.Context().resolver.LearnIfUnknown(named, a);
+            send(false);
+        });
         break;
     case Verdict::NotSource:
         break;
@@ -52,19 +70,8 @@ SourceAnswer::Verdict SourceAnswer::Answer(const QString& named, const QHostAddr
     return verdict;
 }
 
-void SourceAnswer::Send(const QString& named, const QHostAddress& source, const QString& slot,
-                        const QList<QByteArray>& texts, Cost cost, bool self) {
-    AnswerBudget& budget = network_.Budget();
-    if (cost == Cost::WholeList) {
-        if (!budget.TakeList(source, texts.size()))
-            return;
-    } else {
-        qint64 bytes = 0;
-        for (const QByteArray& t : texts)
-            bytes += t.size() + FrameOverhead;
-        if (!budget.Spend(source, bytes))
-            return;
-    }
+void SourceAnswer::Write(const QString& named, const QHostAddress& source, const QString& slot,
+                         const QList<QByteArray>& texts, bool self) {
     const QByteArray slotBytes = ToAnsi(slot);
     for (const QByteArray& text : texts) {
         const QByteArray frame = FrameDatagram(text, TickCount());

@@ -16,6 +16,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 namespace corvane {
 
@@ -26,7 +27,8 @@ class SourceAnswer : public QObject {
     Q_OBJECT
 public:
     enum class Verdict { Source, Self, NotSource, LookUp };
-    enum class Cost { Bytes, WholeList };
+    // Builds a list answer's texts, one per entry.
+    using ListBuilder = std::function<QList<QByteArray>()>;
 
     explicit SourceAnswer(DatagramNetwork& network, QObject* parent = nullptr);
 
@@ -35,13 +37,21 @@ public:
 
     // Frames the texts (prefixes taken when they are sent) and writes them to
     // slot on the source, if and when named is the source and the budget
-    // allows. Returns the verdict of Check.
+    // allows; paid from the source's byte credit. Returns the verdict of Check.
     Verdict Answer(const QString& named, const QHostAddress& source, const QString& slot,
-                   const QList<QByteArray>& texts, Cost cost);
+                   const QList<QByteArray>& texts);
+    // The same for a whole list of entries texts, paid as one list: build
+    // runs only if and when the list goes.
+    Verdict AnswerList(const QString& named, const QHostAddress& source, const QString& slot,
+                       qsizetype entries, ListBuilder build);
 
 private:
-    void Send(const QString& named, const QHostAddress& source, const QString& slot,
-              const QList<QByteArray>& texts, Cost cost, bool self);
+    // Runs send (told whether the answer goes to this computer itself) if
+    // and when named is the source.
+    Verdict Decide(const QString& named, const QHostAddress& source,
+                   std::function<void(bool self)> send);
+    void Write(const QString& named, const QHostAddress& source, const QString& slot,
+               const QList<QByteArray>& texts, bool self);
 
     DatagramNetwork& network_;
 };

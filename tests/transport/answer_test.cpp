@@ -114,8 +114,7 @@ TEST(SourceAnswer, GoesOnlyToTheSourceWhenItIsTheComputerNamed) {
     QByteArrayList expected[3];
     for (size_t i = 0; i < std::size(cases); ++i) {
         const QByteArray text = "case " + QByteArray::number(qsizetype(i));
-        answer.Answer(cases[i].named, asker, QStringLiteral("CORVANE3"), {text},
-                      SourceAnswer::Cost::Bytes);
+        answer.Answer(cases[i].named, asker, QStringLiteral("CORVANE3"), {text});
         if (cases[i].to != Nobody)
             expected[cases[i].to == Asker ? 1 : 0].append(text);
     }
@@ -139,12 +138,10 @@ TEST(SourceAnswer, NothingGoesBeyondTheSourcesBudget) {
     SourceAnswer answer(*bed.networks[0]);
     auto big = [](char c) { return QByteArray(1000, c); };
     // Nothing came from the asker yet: nothing is owed to it.
-    answer.Answer("HOST2", asker, QStringLiteral("CORVANE3"), {big('a')},
-                  SourceAnswer::Cost::Bytes);
+    answer.Answer("HOST2", asker, QStringLiteral("CORVANE3"), {big('a')});
     bed.networks[0]->Budget().Received(asker, 300); // pays for two of them
     for (char c : {'b', 'c', 'd', 'e'})
-        answer.Answer("HOST2", asker, QStringLiteral("CORVANE3"), {big(c)},
-                      SourceAnswer::Cost::Bytes);
+        answer.Answer("HOST2", asker, QStringLiteral("CORVANE3"), {big(c)});
     SendDatagram(*bed.networks[0], "HOST2", QStringLiteral("CORVANE3"), "end");
     ASSERT_TRUE(WaitUntil([&] { return bed.received[1].contains("end"); }));
     EXPECT_EQ(bed.received[1], (QByteArrayList{big('b'), big('c'), "end"}));
