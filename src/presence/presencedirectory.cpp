@@ -20,8 +20,8 @@ PresenceDirectory::PresenceDirectory(const PresenceControls& controls, const Pre
     : QObject(parent), c_(controls), slot_(controls.IcqSlot), state_(state), context_(context),
       tree_(groups), protocol_(
                          context, tree_, *controls.RxTimerEvent1, state.onlineFlag, controls.alias,
-                         [this](const QString& target, const QByteArray& text) {
-                             return SendPresence(target, text);
+                         [this](const QString& target, const QByteArray& text, bool request) {
+                             return SendPresence(target, text, request);
                          },
                          this),
       view_(controls.tree, tree_, context, state.language, state.firstTreeOpen,
@@ -67,15 +67,14 @@ PresenceDirectory::~PresenceDirectory() {
     }
 }
 
-bool PresenceDirectory::SendPresence(const QString& target, const QByteArray& text) {
+bool PresenceDirectory::SendPresence(const QString& target, const QByteArray& text, bool request) {
     // Requests, the toggle's announcements and the departure: to everybody.
     if (!writer_ || !slot_)
         return false;
     // A request also goes to the listed other networks, once a round.
-    const auto reach = ParsePresenceDatagram(text).kind == PresenceDatagram::Kind::WhoIsHere
-                           ? DatagramNetwork::Reach::Request
-                           : DatagramNetwork::Reach::Peers;
-    return writer_->Write(target, slot_->Slot(), text, reach);
+    return writer_->Write(target, slot_->Slot(), text,
+                          request ? DatagramNetwork::Reach::Request
+                                  : DatagramNetwork::Reach::Peers);
 }
 
 void PresenceDirectory::AskBack(const QString& computer, const QHostAddress& from) {

@@ -61,7 +61,7 @@ public:
     void ApplyBtnClick() { protocol_.RebuildTree(); }
 
 private:
-    bool SendPresence(const QString& target, const QByteArray& text);
+    bool SendPresence(const QString& target, const QByteArray& text, bool request);
     void AskBack(const QString& computer, const QHostAddress& from);
 
     PresenceControls c_;

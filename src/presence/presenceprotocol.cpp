@@ -23,7 +23,7 @@ void PresenceProtocol::RxTimerEvent1Timer() {
 }
 
 void PresenceProtocol::BroadcastRequest() {
-    send_(QStringLiteral("*"), WhoIsHereDatagram(context_.LocalComputerName()));
+    send_(QStringLiteral("*"), WhoIsHereDatagram(context_.LocalComputerName()), true);
 }
 
 void PresenceProtocol::IcqSlotOpen() {
@@ -47,7 +47,8 @@ void PresenceProtocol::PresenceSweep() {
 }
 
 void PresenceProtocol::SetOnline(bool online) {
-    send_(QStringLiteral("*"), IAmHereDatagram(context_.LocalComputerName(), online, alias_()));
+    send_(QStringLiteral("*"), IAmHereDatagram(context_.LocalComputerName(), online, alias_()),
+          false);
     onlineFlag_ = online;
 }
 

@@ -46,8 +46,10 @@ public:
 class PresenceProtocol : public QObject {
     Q_OBJECT
 public:
-    // Writes one presence datagram to a target ("*", or a computer name).
-    using DatagramSender = std::function<bool(const QString& target, const QByteArray& text)>;
+    // Writes one presence datagram to a target ("*", or a computer name);
+    // request: it is a request (which also goes to the listed other networks).
+    using DatagramSender =
+        std::function<bool(const QString& target, const QByteArray& text, bool request)>;
     // Answers a request that named the requester and came from source; the
     // answer goes there only when the two are one computer (sourceanswer.h).
     using AnswerSender = std::function<void(const QString& named, const QHostAddress& source,

@@ -17,6 +17,7 @@ struct Sent {
     QString target;
     QByteArray text;
     QHostAddress to; // answers: the request's source
+    bool request = false;
 };
 
 class FakeRecipient : public RecipientHolder {
@@ -35,8 +36,8 @@ protected:
     ProtocolTest()
         : tree(directory), protocol(
                                context, tree, timer, online, [this] { return alias; },
-                               [this](const QString& target, const QByteArray& text) {
-                                   sent.push_back({target, text});
+                               [this](const QString& target, const QByteArray& text, bool request) {
+                                   sent.push_back({target, text, {}, request});
                                    return true;
                                }) {
         context.computerNameSource = [] { return QStringLiteral("SELF"); };
@@ -93,7 +94,9 @@ TEST_F(ProtocolTest, RequestsBroadcastAndTheToggleAnnouncesToEverybody) {
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0].target, "*");
     EXPECT_EQ(sent[0].text, JoinFields({"WHO_IS_HERE", "SELF"}));
+    EXPECT_TRUE(sent[0].request); // also to the listed other networks
     EXPECT_EQ(sent[1].target, "*");
+    EXPECT_FALSE(sent[1].request);
     EXPECT_EQ(sent[1].text, JoinFields({"I_AM_HERE", "SELF", "FALSE", "Me"}));
     EXPECT_EQ(sent[2].text, JoinFields({"I_AM_HERE", "SELF", "TRUE", "Me"}));
 }
