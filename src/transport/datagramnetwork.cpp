@@ -117,6 +117,16 @@ QUdpSocket& DatagramNetwork::SendSocket() {
     return sendSocket_;
 }
 
+QByteArray DatagramNetwork::Packet(const QByteArray& target, const QByteArray& slot,
+                                   const QByteArray& frame) const {
+    DatagramPacket packet;
+    packet.target = target;
+    packet.sender = ToAnsi(context_.LocalComputerName());
+    packet.slot = slot;
+    packet.frame = frame;
+    return packet.Encode();
+}
+
 bool DatagramNetwork::WriteRaw(const QByteArray& bytes, const QHostAddress& address) {
     if (bytes.size() > MaxDatagram || address.isNull())
         return false;
@@ -131,12 +141,8 @@ bool DatagramNetwork::Write(const QString& target, const QByteArray& slot, const
         target == QLatin1String(".") || target.compare(self, Qt::CaseInsensitive) == 0;
     // A literal address reaches that computer whatever its name is.
     const bool address = QHostAddress(target).protocol() == QAbstractSocket::IPv4Protocol;
-    DatagramPacket packet;
-    packet.target = address ? QByteArray("*") : ToAnsi(toSelf ? self : target);
-    packet.sender = ToAnsi(self);
-    packet.slot = slot;
-    packet.frame = frame;
-    const QByteArray bytes = packet.Encode();
+    const QByteArray bytes =
+        Packet(address ? QByteArray("*") : ToAnsi(toSelf ? self : target), slot, frame);
     if (bytes.isEmpty() || bytes.size() > MaxDatagram)
         return false;
     if (target == QLatin1String("*")) {
@@ -166,8 +172,8 @@ bool DatagramNetwork::IsOwnNetwork(const QHostAddress& address) const {
     if (address == net.selfAddress || address == net.bindAddress ||
         broadcastTargets_.contains(address))
         return true;
-    for (const auto& subnets : {ownSubnets_, net.ownSubnets})
-        for (const auto& [ip, prefix] : subnets)
+    for (const auto* subnets : {&ownSubnets_, &net.ownSubnets})
+        for (const auto& [ip, prefix] : *subnets)
             if (address.isInSubnet(ip, prefix))
                 return true;
     return false;
@@ -175,27 +181,20 @@ bool DatagramNetwork::IsOwnNetwork(const QHostAddress& address) const {
 
 bool DatagramNetwork::AskBack(const QString& named, const QHostAddress& source,
                               const QByteArray& slot, const QByteArray& frame) {
-    DatagramPacket packet;
-    packet.target = ToAnsi(named);
-    packet.sender = ToAnsi(context_.LocalComputerName());
-    packet.slot = slot;
-    packet.frame = frame;
-    const QByteArray bytes = packet.Encode();
-    return !bytes.isEmpty() && others_.Askers().Contains(source.toIPv4Address()) &&
-           budget_.Spend(source, frame.size()) && others_.QueueTo(source, bytes);
+    if (!others_.Askers().Contains(source.toIPv4Address()))
+        return false;
+    const QByteArray bytes = Packet(ToAnsi(named), slot, frame);
+    return !bytes.isEmpty() && budget_.Spend(source, frame.size()) &&
+           others_.QueueTo(source, bytes);
 }
 
 bool DatagramNetwork::WriteAnswer(const QString& named, const QHostAddress& source,
                                   const QByteArray& slot, const QByteArray& frame) {
     if (!IsOneComputer(source))
         return false;
-    DatagramPacket packet;
     // A requester named by its address does not know its name: everybody.
-    packet.target = QHostAddress(named).isNull() ? ToAnsi(named) : QByteArray("*");
-    packet.sender = ToAnsi(context_.LocalComputerName());
-    packet.slot = slot;
-    packet.frame = frame;
-    const QByteArray bytes = packet.Encode();
+    const QByteArray bytes =
+        Packet(QHostAddress(named).isNull() ? ToAnsi(named) : QByteArray("*"), slot, frame);
     return !bytes.isEmpty() && WriteRaw(bytes, source);
 }
 

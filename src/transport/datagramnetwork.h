@@ -116,6 +116,9 @@ private:
     void Deliver(const DatagramPacket& packet, const QHostAddress& from);
     bool IsCopyFromAnotherInterface(const QByteArray& bytes, const QHostAddress& from);
     AttachResult EnsureBound();
+    // The encoded packet from this computer; empty when it cannot be encoded.
+    QByteArray Packet(const QByteArray& target, const QByteArray& slot,
+                      const QByteArray& frame) const;
     QUdpSocket& SendSocket();
     static QString SlotKey(const QByteArray& slot);
 

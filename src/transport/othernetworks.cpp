@@ -35,11 +35,9 @@ void OtherNetworks::SetList(const OtherNetworkList& list) {
 }
 
 void OtherNetworks::Spread(const QByteArray& packet, const QByteArray& slot, bool request) {
-    QList<quint32> peers;
-    for (quint32 a : askers_.Addresses())
-        if (Elsewhere(a))
-            peers.append(a);
-    pacer_.Queue(UnicastPacer::Lane::Peers, packet, peers);
+    // Askers are elsewhere: Asked admits no other, and what is elsewhere
+    // stays as it was at the start.
+    pacer_.Queue(UnicastPacer::Lane::Peers, packet, askers_.Addresses());
     if (!request)
         return;
     lastRequest_ = packet;
@@ -86,9 +84,6 @@ void OtherNetworks::Heard(const QHostAddress& address) {
 }
 
 bool OtherNetworks::QueueTo(const QHostAddress& address, const QByteArray& packet) {
-    if (address.protocol() != QAbstractSocket::IPv4Protocol ||
-        !askers_.Contains(address.toIPv4Address()))
-        return false;
     return pacer_.Queue(UnicastPacer::Lane::Peers, packet, {address.toIPv4Address()});
 }
 

@@ -51,7 +51,8 @@ public:
     bool Asked(const QHostAddress& address);
     // A datagram that passed its checks came from address.
     void Heard(const QHostAddress& address);
-    // Queues one packet to one remembered asker (asking it back).
+    // Queues one packet to one remembered asker (asking it back); the caller
+    // has made sure address is one (Askers().Contains).
     bool QueueTo(const QHostAddress& address, const QByteArray& packet);
     // A round of requests begins (the presence timer's request).
     void NewRound();
