@@ -179,8 +179,7 @@ void ChatRoom::AddChatUser(const QString& nick, const QString& computer, bool ar
         return;
     // Names no copy sends, and members beyond any office, are not listed; nor
     // is a computer that is no one computer (an empty one reaches nobody).
-    if (nick.size() > ChatBounds::MaxNameLength || computer.size() > ChatBounds::MaxNameLength ||
-        members_.size() >= ChatBounds::MaxMembers ||
+    if (nick.size() > ChatBounds::MaxNameLength || members_.size() >= ChatBounds::MaxMembers ||
         (!computer.isEmpty() && !HostResolver::IsComputerName(computer)))
         return;
     members_.append({nick, computer});

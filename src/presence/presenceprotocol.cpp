@@ -69,6 +69,15 @@ void PresenceProtocol::RemoveNode(NetworkTree::Node* node) {
         Q_EMIT ComputerGone(computer);
 }
 
+// Whether a datagram's computer field names the sender in its packet's
+// header, and it came from an address.
+static bool NamesItsSender(const PresenceDatagram& d, const QString& packetSender,
+                           const QHostAddress& from) {
+    return !from.isNull() && !packetSender.isEmpty() &&
+           d.computer.size() <= PresenceProtocol::MaxNameLength &&
+           d.computer.compare(packetSender, Qt::CaseInsensitive) == 0;
+}
+
 void PresenceProtocol::RelearnSender(const PresenceDatagram& d, const QString& packetSender,
                                      const QHostAddress& from) {
     switch (d.kind) {
@@ -79,10 +88,8 @@ void PresenceProtocol::RelearnSender(const PresenceDatagram& d, const QString& p
     default:
         return; // a departure moves nothing
     }
-    if (from.isNull() || packetSender.isEmpty() || d.computer.size() > MaxNameLength ||
-        d.computer.compare(packetSender, Qt::CaseInsensitive) != 0)
-        return;
-    context_.resolver.Learn(packetSender, from);
+    if (NamesItsSender(d, packetSender, from))
+        context_.resolver.Learn(packetSender, from);
 }
 
 void PresenceProtocol::IcqSlotMessageAvail(const QByteArray& msg, const QString& packetSender,
@@ -96,9 +103,7 @@ void PresenceProtocol::IcqSlotMessageAvail(const QByteArray& msg, const QString&
         if (answer_)
             answer_(d.computer, from,
                     IAmHereDatagram(context_.LocalComputerName(), onlineFlag_, alias_()));
-        if (!from.isNull() && d.computer.size() <= MaxNameLength &&
-            d.computer.compare(packetSender, Qt::CaseInsensitive) == 0 &&
-            HostResolver::IsComputerName(d.computer))
+        if (NamesItsSender(d, packetSender, from) && HostResolver::IsComputerName(d.computer))
             Q_EMIT RequestHeard(d.computer, from);
         break;
     case PresenceDatagram::Kind::IAmHere:
