@@ -54,10 +54,6 @@ void ChatTextBudget::Add(QTextEdit* memo) {
         memos_.append(memo);
 }
 
-void ChatTextBudget::Remove(QTextEdit* memo) {
-    memos_.removeAll(memo);
-}
-
 int ChatTextBudget::Lines() const {
     int n = 0;
     for (const auto& m : memos_)

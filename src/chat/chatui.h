@@ -39,8 +39,8 @@ public:
     static constexpr int MaxLines = 20000;
     static constexpr int MaxCharacters = 2000000;
 
+    // An area that is destroyed drops out by itself.
     void Add(QTextEdit* memo);
-    void Remove(QTextEdit* memo);
     // Appends a line to one of the areas and trims the areas to the bound.
     void Append(QTextEdit* memo, const QString& text);
     int Lines() const;

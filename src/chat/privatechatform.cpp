@@ -41,24 +41,20 @@ TPrivateChatForm::TPrivateChatForm(HostContext& context, const PrivateChatStart&
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
-    ToolBar1->setAccessibleName(QStringLiteral("Tools"));
     BeepBtn = MakeChatToolButton(ToolBar1, "BeepBtn", icons.beep);
     ClearBtn = MakeChatToolButton(ToolBar1, "ClearBtn", icons.clear);
     ToolBar1->addWidget(BeepBtn);
     ToolBar1->addWidget(ClearBtn);
     Memo1 = new QTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setAccessibleName(QStringLiteral("Private messages"));
     SetUpChatTextArea(Memo1);
     if (budget_)
         budget_->Add(Memo1);
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(ChatBounds::MaxLineLength);
-    Edit1->setAccessibleName(ChatTexts::MessageLineHint);
     Button1 = new QPushButton(QStringLiteral("Send"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAccessibleName(QStringLiteral("Send"));
     Button1->setVisible(false);
     column->addWidget(ToolBar1);
     column->addWidget(Memo1, 1);
@@ -78,10 +74,7 @@ TPrivateChatForm::TPrivateChatForm(HostContext& context, const PrivateChatStart&
         ChatTexts::PrivateChatCaption(captionLanguage, WireText(nickName()), start.peerNick));
 }
 
-TPrivateChatForm::~TPrivateChatForm() {
-    if (budget_)
-        budget_->Remove(Memo1);
-}
+TPrivateChatForm::~TPrivateChatForm() = default;
 
 void TPrivateChatForm::FormShow() {
     if (shown_)

@@ -81,13 +81,6 @@ public:
     // unspecified address; false then.
     bool WriteAnswer(const QString& named, const QHostAddress& source, const QByteArray& slot,
                      const QByteArray& frame);
-    // Whether an address can stand for one computer (not the broadcast
-    // address of any of this computer's interfaces, the limited broadcast,
-    // multicast or unspecified).
-    bool IsOneComputer(const QHostAddress& address) const;
-    // Whether an address is on a network of this computer's interfaces (or
-    // is this computer, or a test's simulated neighbour): a broadcast reaches it.
-    bool IsOwnNetwork(const QHostAddress& address) const;
     // Asks a newly remembered asker on another network back: a request to
     // named at source, paced, paid from the source's budget.
     bool AskBack(const QString& named, const QHostAddress& source, const QByteArray& slot,
@@ -112,6 +105,13 @@ Q_SIGNALS:
                     bool forThisComputer);
 
 private:
+    // Whether an address can stand for one computer (not the broadcast
+    // address of any of this computer's interfaces, the limited broadcast,
+    // multicast or unspecified).
+    bool IsOneComputer(const QHostAddress& address) const;
+    // Whether an address is on a network of this computer's interfaces (or
+    // is this computer, or a test's simulated neighbour): a broadcast reaches it.
+    bool IsOwnNetwork(const QHostAddress& address) const;
     void ReadPending();
     void Deliver(const DatagramPacket& packet, const QHostAddress& from);
     bool IsCopyFromAnotherInterface(const QByteArray& bytes, const QHostAddress& from);

@@ -29,15 +29,11 @@ public:
 
     explicit SlotWriter(DatagramNetwork& network, QObject* parent = nullptr);
 
-    // Whether a datagram to target can be written without a name look-up.
-    static bool ReachesAtOnce(HostContext& context, const QString& target);
-
     // False when the datagram cannot go (too large, no room to wait); a
     // broadcast cannot tell whether anyone received it. reach: who a
     // broadcast reaches beyond the own networks (DatagramNetwork::Write).
     bool Write(const QString& target, const QString& slot, const QByteArray& text,
                DatagramNetwork::Reach reach = DatagramNetwork::Reach::Peers);
-    int PendingLookups() const { return int(waiting_.size()); }
 
 private:
     struct Waiting {
@@ -45,6 +41,8 @@ private:
         QByteArray frame;
         DatagramNetwork::Reach reach;
     };
+    // Whether a datagram to target can be written without a name look-up.
+    static bool ReachesAtOnce(HostContext& context, const QString& target);
     void LookedUp(const QString& key, const QString& target, const QHostAddress& address);
 
     DatagramNetwork& network_;
