@@ -110,24 +110,35 @@ quint32 OtherNetworkEntry::Count() const {
     return size >= 4 ? size - 2 : size; // without the network's own and broadcast address
 }
 
+quint32 OtherNetworkEntry::FirstAsked() const {
+    return kind == Kind::Network && prefix <= 30 ? first + 1 : first;
+}
+
 std::optional<OtherNetworkError> OtherNetworkList::Parse(const QString& text,
                                                          OtherNetworkList* list) {
     using Kind = OtherNetworkError::Kind;
     OtherNetworkList parsed;
     qint64 addresses = 0;
     int names = 0;
+    qsizetype start = 0; // of the raw item in text
     for (const QString& raw : text.split(QLatin1Char(','))) {
         const QString item = raw.trimmed();
+        const qsizetype at = start + raw.indexOf(item); // after the blanks
+        start += raw.size() + 1;
         if (item.isEmpty())
             continue; // "a, b," and "a,,b" mean a and b
+        const auto refused = [at](OtherNetworkError error) {
+            error.at = at;
+            return error;
+        };
         OtherNetworkEntry entry;
         if (auto error = ParseEntry(item, &entry))
-            return error;
+            return refused(*error);
         if (entry.kind == OtherNetworkEntry::Kind::Name && ++names > MaxNames)
-            return OtherNetworkError{Kind::TooManyNames, item, {}};
+            return refused({Kind::TooManyNames, item, {}});
         addresses += entry.kind == OtherNetworkEntry::Kind::Name ? 1 : entry.Count();
         if (addresses > MaxAddresses)
-            return OtherNetworkError{Kind::TooManyAddresses, item, {}};
+            return refused({Kind::TooManyAddresses, item, {}});
         parsed.entries_.append(entry);
     }
     if (list)
@@ -141,13 +152,14 @@ QList<quint32> OtherNetworkList::Addresses() const {
     for (const OtherNetworkEntry& e : entries_) {
         if (e.kind == OtherNetworkEntry::Kind::Name)
             continue;
-        const quint32 size = quint32(1) << (32 - e.prefix);
-        const quint32 skip = size >= 4 ? 1 : 0;
-        for (quint32 i = skip; i < size - skip; ++i)
-            if (!seen.contains(e.first + i)) {
-                seen.insert(e.first + i);
-                out.append(e.first + i);
+        const quint32 first = e.FirstAsked(), count = e.Count();
+        for (quint32 i = 0; i < count; ++i) {
+            const quint32 a = first + i;
+            if (!seen.contains(a)) {
+                seen.insert(a);
+                out.append(a);
             }
+        }
     }
     return out;
 }

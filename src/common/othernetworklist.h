@@ -29,8 +29,10 @@ struct OtherNetworkEntry {
     quint32 first = 0; // the address, or the network's first address
     int prefix = 32;   // of a network
     QString name;      // of a name
-    // The addresses that are asked (0 for a name).
+    // The addresses that are asked (0 for a name), from FirstAsked on: a
+    // network of /30 or larger without its own and its broadcast address.
     quint32 Count() const;
+    quint32 FirstAsked() const;
 };
 
 // Why a list was refused, and the entry it was refused at.
@@ -46,6 +48,7 @@ struct OtherNetworkError {
     Kind kind = Kind::NotAnEntry;
     QString entry;
     QString suggestion;
+    qsizetype at = -1; // where entry begins in the text
 };
 
 class OtherNetworkList {
@@ -64,6 +67,8 @@ public:
     // order without repeats; names are not in it.
     QList<quint32> Addresses() const;
     QStringList Names() const;
+    // The entries as written.
+    QStringList Texts() const;
     // Whether an address is listed or in a listed network.
     bool Contains(quint32 address) const;
 
@@ -72,7 +77,6 @@ public:
     }
 
 private:
-    QStringList Texts() const;
     QList<OtherNetworkEntry> entries_;
 };
 

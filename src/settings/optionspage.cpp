@@ -146,7 +146,7 @@ void OptionsPage::ApplyNetworks(bool stored) {
     }
     TellRefusal(*error, false);
     // The person can correct the entry at once.
-    const qsizetype at = text.indexOf(error->entry);
+    const qsizetype at = error->at;
     NetworksEdit->setFocus(Qt::OtherFocusReason);
     if (at >= 0)
         NetworksEdit->setSelection(int(at), int(error->entry.size()));

@@ -24,9 +24,7 @@ void OtherNetworks::SetList(const OtherNetworkList& list) {
         return;
     list_ = list;
     ++generation_;
-    QStringList entries;
-    for (const OtherNetworkEntry& e : list_.Entries())
-        entries.append(e.text);
+    const QStringList entries = list_.Texts();
     std::fprintf(stderr, "corvane: other networks asked by unicast: %s\n",
                  entries.isEmpty() ? "none" : qPrintable(entries.join(QStringLiteral(", "))));
     sweptThisRound_ = false;

@@ -27,6 +27,7 @@ struct Refused {
     Kind kind;
     const char* entry;
     const char* suggestion;
+    qsizetype at = -1; // where the entry begins; -1: its first place in the text
 };
 
 } // namespace
@@ -98,6 +99,8 @@ TEST(OtherNetworkList, RefusesTheWholeListNamingTheBadEntry) {
          "1.2.3.8,1.2.3.9,1.2.3.10,a,b",
          Kind::TooManyAddresses, "b", ""},
         {"a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q", Kind::TooManyNames, "q", ""},
+        // The refused entry is the second, whose text the first begins with.
+        {"10.0.0.0/22, 10.0.0.0/2", Kind::TooLarge, "10.0.0.0/2", "", 13},
     };
     for (const Refused& c : cases) {
         SCOPED_TRACE(c.text);
@@ -108,6 +111,8 @@ TEST(OtherNetworkList, RefusesTheWholeListNamingTheBadEntry) {
         EXPECT_EQ(error->kind, c.kind);
         EXPECT_EQ(error->entry, QString::fromUtf8(c.entry));
         EXPECT_EQ(error->suggestion, QString::fromUtf8(c.suggestion));
+        EXPECT_EQ(error->at,
+                  c.at >= 0 ? c.at : QString::fromUtf8(c.text).indexOf(QString::fromUtf8(c.entry)));
         EXPECT_EQ(list.Addresses(), QList<quint32>{QHostAddress("10.9.9.9").toIPv4Address()})
             << "a refused text changed the list";
     }
