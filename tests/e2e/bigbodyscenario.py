@@ -12,23 +12,16 @@ import time
 
 from chatscenario import Display
 
+HERE = os.path.dirname(os.path.abspath(__file__))
+
 # Asks for the copy's presence every INTERVAL seconds, from ten requester
 # names in turn (the copy answers a name at the address that sent it), and
 # prints each answer's latency as a JSON line; on SIGTERM it prints what was
-# sent and what is still unanswered, and ends.
-PROBER = r"""
-import collections, json, select, signal, socket, sys, time
-
-def crc16_arc(data):
-    crc = 0
-    for byte in data:
-        crc ^= byte
-        for _ in range(8):
-            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
-    return crc
-
-def text(b):
-    return bytes([len(b)]) + b
+# sent and what is still unanswered, and ends. Packets as in sniff.py (the
+# hosts share the file system).
+PROBER = ("import sys; sys.path.insert(0, %r)\nfrom sniff import decode_packet, encode_packet\n"
+          % HERE) + r"""
+import collections, json, select, signal, socket, time
 
 address, computer, interval = sys.argv[1], sys.argv[2].encode(), float(sys.argv[3])
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -38,10 +31,8 @@ waiting = collections.defaultdict(collections.deque)  # name: send times
 sent = 0
 
 def request(name):
-    prefix = b"%04X" % (int((time.monotonic() - start) * 1000) % 10000)
-    payload = b"WHO_IS_HERE\xa9\xa9\xa9" + name
-    frame = prefix + payload + b"%04X" % crc16_arc(prefix + payload)
-    return b"CMS1" + text(computer) + text(name) + text(b"CORVANE3") + frame
+    tick = int((time.monotonic() - start) * 1000)
+    return encode_packet(computer, name, b"CORVANE3", b"WHO_IS_HERE\xa9\xa9\xa9" + name, tick)
 
 def finish(*_):
     late = sorted(round(t - start, 3) for q in waiting.values() for t in q)
@@ -62,9 +53,10 @@ while True:
         due += interval
     if select.select([s], [], [], max(0.0, due - time.monotonic()))[0]:
         data, _ = s.recvfrom(65536)
-        if data[:4] != b"CMS1" or len(data) < 6:
+        packet = decode_packet(data)
+        if packet is None:
             continue
-        name = data[5:5 + data[4]]
+        name = packet["target"].encode("cp1251")
         if waiting.get(name):
             at = waiting[name].popleft()
             print(json.dumps({"sent": round(at - start, 3),

@@ -4,10 +4,13 @@ honest member's lines, one a second, must all show in the room. Before the
 flood, requests that name anyone but their sender get nothing sent there.
 """
 
+import os
 import shutil
 
 import bed
 import chatscenario
+
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 CHAT = chatscenario.CHAT
 PRESENCE = chatscenario.PRESENCE
@@ -17,23 +20,14 @@ ARRIVALS = 1000  # invented arrivals a second
 REQUESTS = 10    # list requests a second
 
 # Sends invented arrivals and list requests at a steady rate to one host,
-# bounded in count and time. Packet and frame as the program writes them.
-FLOODER = r"""
-import socket, sys, time
+# bounded in count and time. Packet and frame as the program writes them
+# (sniff.py; the hosts share the file system).
+FLOODER = "import sys; sys.path.insert(0, %r)\nfrom sniff import encode_packet\n" % HERE + r"""
+import socket, time
 to, target, seconds, arrivals, requests = sys.argv[1], sys.argv[2].encode(), float(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5])
 FS = b"\xa9\xa9\xa9"
-def crc(data):
-    c = 0
-    for byte in data:
-        c ^= byte
-        for _ in range(8):
-            c = (c >> 1) ^ 0xA001 if c & 1 else c >> 1
-    return c
 def packet(payload, tick):
-    body = b"%04X" % (tick % 10000) + payload
-    frame = body + b"%04X" % crc(body)
-    head = b"".join(bytes([len(x)]) + x for x in (target, b"FLOOD", b"CHATSLOT3"))
-    return b"CMS1" + head + frame
+    return encode_packet(target, b"FLOOD", b"CHATSLOT3", payload, tick)
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 start = time.monotonic()
 sent = n = 0

@@ -3,9 +3,8 @@ copy on host 1 lists host 2's network in OtherNetworks, host 2's copy lists
 nothing, and still both find each other, talk and chat; on the wire no
 broadcast crosses, unicast goes only where it may, and at a bounded pace."""
 
-import os
-
 import chatscenario
+from settingsscenario import write_settings
 
 LISTING = """[TMainForm]
 CheckBox1_Checked=False
@@ -17,13 +16,6 @@ ANSWERING = """[TMainForm]
 CheckBox1_Checked=False
 CheckBox6_Checked=True
 """
-
-
-def write_settings(host, executable, text):
-    folder = os.path.join(host.config, os.path.splitext(os.path.basename(executable))[0])
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "settings.ini"), "w", encoding="utf-8") as f:
-        f.write(text)
 
 
 def crossing(s, port, first, sender, to):

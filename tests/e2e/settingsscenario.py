@@ -16,12 +16,12 @@ Item1=Call 42 if it burns.
 """
 
 
-def write_settings(host, executable):
-    """settings.ini where a copy of this executable looks for it on host."""
+def write_settings(host, executable, text=SETTINGS):
+    """settings.ini with text where a copy of this executable looks for it on host."""
     folder = os.path.join(host.config, os.path.splitext(os.path.basename(executable))[0])
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, "settings.ini"), "w", encoding="utf-8") as f:
-        f.write(SETTINGS)
+        f.write(text)
 
 
 def scenario_stored_auto_answer(b, tools, s):

@@ -41,6 +41,15 @@ def crc16_arc(data):
     return crc
 
 
+def encode_packet(target, sender, slot, payload, tick):
+    """A packet as the program writes it: the header texts (bytes, each after
+    its length), then the frame: the tick's four hex digits, the payload and
+    the checksum of both in hex."""
+    body = b"%04X" % (tick % 10000) + payload
+    head = b"".join(bytes([len(t)]) + t for t in (target, sender, slot))
+    return MAGIC + head + body + b"%04X" % crc16_arc(body)
+
+
 def decode_packet(payload):
     if not payload.startswith(MAGIC):
         return None
