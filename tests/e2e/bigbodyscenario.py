@@ -6,7 +6,6 @@ SIGTERM within 2 s in the middle of reading a third big message. The figures
 are printed."""
 
 import os
-import shutil
 import signal
 import time
 
@@ -104,13 +103,8 @@ def scenario_big_body(b, tools, helpers):
     every request is answered within a second, a message sent 5 s later is
     filed within a second, and SIGTERM in the middle of a third big message
     ends the copy within 2 s."""
-    if shutil.which("Xvfb") is None:
-        raise helpers.Failure("'Xvfb' is not installed (scripts/setup.sh installs it)")
-    display = Display(b, 1, helpers.Failure)
-    try:
+    with Display(b, 1, helpers.Failure) as display:
         _big_body(b, tools, helpers, display)
-    finally:
-        display.close()
 
 
 def _send(b, tools, helpers, args, label):

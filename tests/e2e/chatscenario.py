@@ -14,10 +14,13 @@ PRESENCE = "CORVANE3"
 
 
 class Display:
-    """An X server (Xvfb) inside host n's namespace, and xdotool on it."""
+    """An X server (Xvfb) inside host n's namespace, and xdotool on it; as a
+    context manager, closed at the end of the block."""
 
     def __init__(self, b, n, failure):
         self.b, self.n, self.failure = b, n, failure
+        self._tool("Xvfb")
+        self.have_xdotool = False
         for number in range(420, 520):
             if self._free(number):
                 break
@@ -31,6 +34,16 @@ class Display:
                        20, what="the X server of host%d" % n)
         if not self.proc.running():
             raise failure("Xvfb on host%d ended:%s" % (n, self.proc.tail()))
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def _tool(self, name):
+        if shutil.which(name) is None:
+            raise self.failure("'%s' is not installed (scripts/setup.sh installs it)" % name)
 
     @staticmethod
     def _files(number):
@@ -69,6 +82,9 @@ class Display:
         return {"QT_QPA_PLATFORM": "xcb", "DISPLAY": self.name}
 
     def xdotool(self, *args, timeout=20):
+        if not self.have_xdotool:
+            self._tool("xdotool")
+            self.have_xdotool = True
         p = self.b.run(self.n, ["xdotool"] + list(args), "xdotool", timeout=timeout,
                        env={"DISPLAY": self.name})
         if p.popen.returncode != 0:
@@ -109,17 +125,8 @@ def scenario_chat(b, tools, helpers):
     runs both ways over its own slot; the room's text saved to a file holds
     every line; and when the second copy ends (SIGTERM) its private chat and
     its room say goodbye before its presence departure."""
-    for tool in ("Xvfb", "xdotool"):
-        if shutil.which(tool) is None:
-            raise helpers.Failure("'%s' is not installed (scripts/setup.sh installs it)" % tool)
-    displays = []
-    try:
-        displays.append(Display(b, 1, helpers.Failure))
-        displays.append(Display(b, 2, helpers.Failure))
-        _chat(b, tools, helpers, *displays)
-    finally:
-        for d in displays:
-            d.close()
+    with Display(b, 1, helpers.Failure) as x1, Display(b, 2, helpers.Failure) as x2:
+        _chat(b, tools, helpers, x1, x2)
 
 
 def _chat(b, tools, helpers, x1, x2):

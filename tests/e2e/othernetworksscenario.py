@@ -40,14 +40,8 @@ def scenario_other_networks(b, tools, s):
     both windows showing each has the other's answer; a message chosen in host
     1's tree reaches host 2, whose automatic answer comes back as a popup; a
     chat line typed on host 2 shows in host 1's room."""
-    displays = []
-    try:
-        displays.append(chatscenario.Display(b, 1, s.Failure))
-        displays.append(chatscenario.Display(b, 2, s.Failure))
-        _other_networks(b, tools, s, *displays)
-    finally:
-        for d in displays:
-            d.close()
+    with chatscenario.Display(b, 1, s.Failure) as x1, chatscenario.Display(b, 2, s.Failure) as x2:
+        _other_networks(b, tools, s, x1, x2)
 
 
 def _other_networks(b, tools, s, x1, x2):
