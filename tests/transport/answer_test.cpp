@@ -1,5 +1,6 @@
 // Answers to requests from the network: where they may go, and how much a
 // source can make this computer send.
+#include "datagrambed.h"
 #include "support/testcontext.h"
 #include "transport/answerbudget.h"
 #include "transport/datagramframe.h"
@@ -56,27 +57,21 @@ TEST(AnswerBudget, WholeListsArePacedPerSourceAndInAll) {
 }
 
 namespace {
-// Three computers: HOST1 answers, HOST2 asks, HOST3 is a third computer.
+// Three computers: HOST1 answers, HOST2 asks, HOST3 is a third computer;
+// none has learned another's name.
 struct Bed {
-    Bed() : computers(test::MakeComputers(3)) {
-        received.reserve(computers.size()); // the handlers hold on to their lists
-        for (auto& c : computers) {
-            networks.push_back(std::make_unique<DatagramNetwork>(c->context));
-            c->context.datagrams = networks.back().get();
-            slots.push_back(std::make_unique<TmdSecureMail>(*networks.back()));
-            slots.back()->SetSlot(QStringLiteral("CORVANE3"));
-            QByteArrayList& got = received.emplace_back();
-            slots.back()->OnMessageAvail = [&got](TmdCustomMailSlot*, const QByteArray& m) {
-                got.append(m);
-            };
-            slots.back()->Open();
+    Bed() : net(3, false) {
+        for (auto& n : net.networks) {
+            listeners.push_back(std::make_unique<test::Listener>(*n, QStringLiteral("CORVANE3")));
+            listeners.back()->slot.Open();
         }
     }
     QHostAddress Address(int i) const { return computers[size_t(i)]->context.network.bindAddress; }
-    std::vector<std::unique_ptr<test::TestComputer>> computers;
-    std::vector<std::unique_ptr<DatagramNetwork>> networks;
-    std::vector<std::unique_ptr<TmdSecureMail>> slots;
-    std::vector<QByteArrayList> received;
+    QByteArrayList& Received(int i) { return listeners[size_t(i)]->received; }
+    test::Net net;
+    std::vector<std::unique_ptr<test::TestComputer>>& computers = net.computers;
+    std::vector<std::unique_ptr<DatagramNetwork>>& networks = net.networks;
+    std::vector<std::unique_ptr<test::Listener>> listeners;
 };
 } // namespace
 
@@ -123,10 +118,9 @@ TEST(SourceAnswer, GoesOnlyToTheSourceWhenItIsTheComputerNamed) {
         SendDatagram(*bed.networks[0], bed.computers[size_t(i)]->context.LocalComputerName(),
                      QStringLiteral("CORVANE3"), "end");
     for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(WaitUntil([&] { return bed.received[size_t(i)].contains("end"); }));
+        ASSERT_TRUE(WaitUntil([&] { return bed.Received(i).contains("end"); }));
         expected[i].append("end");
-        EXPECT_EQ(bed.received[size_t(i)].join(',').toStdString(),
-                  expected[i].join(',').toStdString())
+        EXPECT_EQ(bed.Received(i).join(',').toStdString(), expected[i].join(',').toStdString())
             << "HOST" << i + 1;
     }
 }
@@ -143,6 +137,6 @@ TEST(SourceAnswer, NothingGoesBeyondTheSourcesBudget) {
     for (char c : {'b', 'c', 'd', 'e'})
         answer.Answer("HOST2", asker, QStringLiteral("CORVANE3"), {big(c)});
     SendDatagram(*bed.networks[0], "HOST2", QStringLiteral("CORVANE3"), "end");
-    ASSERT_TRUE(WaitUntil([&] { return bed.received[1].contains("end"); }));
-    EXPECT_EQ(bed.received[1], (QByteArrayList{big('b'), big('c'), "end"}));
+    ASSERT_TRUE(WaitUntil([&] { return bed.Received(1).contains("end"); }));
+    EXPECT_EQ(bed.Received(1), (QByteArrayList{big('b'), big('c'), "end"}));
 }

@@ -1,5 +1,6 @@
 #include "common/fieldsplit.h"
 #include "common/timedwait.h"
+#include "datagrambed.h"
 #include "support/testcontext.h"
 #include "transport/datagramframe.h"
 #include "transport/datagramnetwork.h"
@@ -10,44 +11,13 @@
 #include <memory>
 
 using namespace corvane;
+using corvane::test::Listener;
 using corvane::test::MakeComputers;
+using corvane::test::Net;
 using corvane::test::TestComputer;
 using corvane::test::WaitUntil;
 
 namespace {
-
-// An endpoint that records what it is handed.
-struct Listener {
-    Listener(DatagramNetwork& network, const QString& slot) : slot(network) {
-        this->slot.SetSlot(slot);
-        this->slot.OnMessageAvail = [this](TmdCustomMailSlot*, const QByteArray& msg) {
-            received.append(msg);
-        };
-        this->slot.OnError = [this](TmdCustomMailSlot*, const QByteArray&) { ++errors; };
-        this->slot.OnDuplicated = [this](TmdCustomMailSlot*) { ++duplicates; };
-    }
-    TmdSecureMail slot;
-    QByteArrayList received;
-    int errors = 0;
-    int duplicates = 0;
-};
-
-struct Net {
-    explicit Net(int n) : computers(MakeComputers(n)) {
-        for (auto& c : computers) {
-            networks.push_back(std::make_unique<DatagramNetwork>(c->context));
-            c->context.datagrams = networks.back().get();
-        }
-        // As if each had heard the others already.
-        for (auto& c : computers)
-            for (auto& other : computers)
-                c->context.resolver.Learn(other->context.LocalComputerName(),
-                                          other->context.network.bindAddress);
-    }
-    DatagramNetwork& operator[](size_t i) { return *networks[i]; }
-    std::vector<std::unique_ptr<TestComputer>> computers;
-    std::vector<std::unique_ptr<DatagramNetwork>> networks;
-};
 
 QString ErrorOf(const std::function<void()>& f) {
     try {
