@@ -107,8 +107,9 @@ void OptionsPage::BindAutostart(HostContext& context) {
 
 void OptionsPage::ShowAutostart() {
     const QSignalBlocker blocker(CheckBox7);
-    CheckBox7->setEnabled(autostart_->Available());
-    CheckBox7->setChecked(autostart_->Enabled());
+    const SessionAutostart::State state = autostart_->Read();
+    CheckBox7->setEnabled(state.available);
+    CheckBox7->setChecked(state.enabled);
 }
 
 void OptionsPage::CheckBox7Click() {
