@@ -42,6 +42,10 @@ constexpr int Justify = 3;
 // steps, so lists keep the indents their RTF gives.
 constexpr double IndentStepUnits = 10.0 * 96.0 / 72.0;
 
+// The family a message carries when no other is chosen: the font box's
+// first choice, and what the RTF writer names for a run without a family.
+inline const QString DefaultFontFamily = QStringLiteral("Times New Roman");
+
 // The sizes offered by the size box, in order.
 QStringList FontSizeItems();
 // The largest size a message carries (the RTF of a message holds half

@@ -180,8 +180,8 @@ FontNameBox::FontNameBox(QWidget* parent) : QComboBox(parent) {
         if (!families.contains(family))
             families.append(family);
     }
-    if (!families.contains(DefaultFamily))
-        families.append(DefaultFamily);
+    if (!families.contains(DefaultFontFamily))
+        families.append(DefaultFontFamily);
     families.sort(Qt::CaseInsensitive);
     addItems(families);
     connect(this, &QComboBox::currentIndexChanged, this,
@@ -235,7 +235,7 @@ EditorToolbar::EditorToolbar(QWidget* parent) : QWidget(parent) {
     ColorComboBox1->setAccessibleName(QStringLiteral("Font Color"));
     FontComboBox1 = new FontNameBox(this);
     FontComboBox1->setObjectName(QStringLiteral("FontComboBox1"));
-    FontComboBox1->setCurrentFont(QFont(FontNameBox::DefaultFamily));
+    FontComboBox1->setCurrentFont(QFont(DefaultFontFamily));
     FontComboBox1->setToolTip(QStringLiteral("Font Name"));
     FontComboBox1->setAccessibleName(QStringLiteral("Font Name"));
     FontComboBox1->setMinimumContentsLength(8);

@@ -1,6 +1,7 @@
 #include "editor/rtfwriter.h"
 
 #include "common/ansicodec.h"
+#include "editor/editorformat.h"
 
 #include <QHash>
 #include <QTextBlock>
@@ -20,7 +21,6 @@ constexpr double kTwipsPerPixel = 15.0; // 1440 twips per inch at 96 pixels per 
 constexpr int kMaxTwips = 31680;
 constexpr int kListHang = 360; // how far a list marker hangs left of the text
 constexpr int kMaxListLevel = 9;
-const QString kFallbackFamily = QStringLiteral("Times New Roman");
 
 int Twips(double pixels) {
     return std::clamp(int(std::lround(pixels * kTwipsPerPixel)), -kMaxTwips, kMaxTwips);
@@ -73,7 +73,7 @@ public:
     explicit Writer(const QTextDocument& doc) : doc_(doc) {
         defaultFont_ = doc.defaultFont();
         QString family = defaultFont_.families().value(0, defaultFont_.family());
-        FontIndex(family.isEmpty() ? kFallbackFamily : family);
+        FontIndex(family.isEmpty() ? DefaultFontFamily : family);
     }
 
     QByteArray Write();
