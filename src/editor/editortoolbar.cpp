@@ -174,12 +174,10 @@ void ColorComboBox::SetColorValue(quint32 number) {
 }
 
 FontNameBox::FontNameBox(QWidget* parent) : QComboBox(parent) {
-    QStringList families;
-    for (const QString& listed : QFontDatabase::families()) {
-        const QString family = FontFamilyName(listed);
-        if (!families.contains(family))
-            families.append(family);
-    }
+    QStringList families = QFontDatabase::families();
+    for (QString& family : families)
+        family = FontFamilyName(family);
+    families.removeDuplicates(); // the first of each stays
     if (!families.contains(DefaultFontFamily))
         families.append(DefaultFontFamily);
     families.sort(Qt::CaseInsensitive);
