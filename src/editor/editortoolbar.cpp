@@ -182,20 +182,12 @@ FontNameBox::FontNameBox(QWidget* parent) : QComboBox(parent) {
         families.append(DefaultFontFamily);
     families.sort(Qt::CaseInsensitive);
     addItems(families);
-    connect(this, &QComboBox::currentIndexChanged, this,
-            [this] { Q_EMIT currentFontChanged(currentFont()); });
-}
-
-QFont FontNameBox::currentFont() const {
-    QFont font;
-    font.setFamilies({currentText()});
-    return font;
 }
 
 void FontNameBox::setCurrentFont(const QFont& font) {
     const QString family = FontFamilyName(font.families().value(0, font.family()));
-    if (family.isEmpty())
-        return;
+    if (family.isEmpty() || family == currentText())
+        return; // runs at every move of the caret: no search for the current one
     int i = findText(family, Qt::MatchFixedString | Qt::MatchCaseSensitive);
     if (i < 0) {
         i = 0;

@@ -32,12 +32,12 @@ class FontNameBox : public QComboBox {
     Q_OBJECT
 public:
     explicit FontNameBox(QWidget* parent = nullptr);
-    QFont currentFont() const;
-    // Selects the family, adding it to the list when it is not there.
+    // The family chosen; the items carry no foundry.
+    QString Family() const { return currentText(); }
+    // Selects the font's first family, adding it to the list when it is not
+    // there. The font reads the name as Qt does (a list with commas, quotes
+    // and spaces taken off), which a stored or received name relies on.
     void setCurrentFont(const QFont& font);
-
-Q_SIGNALS:
-    void currentFontChanged(const QFont& font);
 };
 
 class EditorToolbar : public QWidget {
