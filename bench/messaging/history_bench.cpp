@@ -50,6 +50,7 @@
 using namespace corvane;
 using bench::StatusMb;
 using corvane::bench::Loopback;
+using corvane::bench::OnLoopback;
 
 namespace {
 
@@ -70,9 +71,7 @@ void Configure(HostContext& context, int host, const QString& historyDir,
     context.computerNameSource = [name] { return name; };
     context.configDir = ownDir.isEmpty() ? QString() : ownDir + QStringLiteral("/config");
     context.workDir = ownDir;
-    context.network.bindAddress = Loopback(host);
-    context.network.selfAddress = Loopback(host);
-    context.network.discoverBroadcasts = false;
+    OnLoopback(context, host);
     context.timings.presenceFirstMs = 600000;
     context.historyDir = historyDir;
 }

@@ -15,6 +15,7 @@
 //   idle_rss_mb        its resident memory once idle; after the flood also
 //   closed_rss_mb      once every popup is closed
 #include "app/mainform.h"
+#include "common/timedwait.h"
 #include "editor/rtfwriter.h"
 #include "messaging/messagingcontroller.h"
 #include "messaging/popupform.h"
@@ -26,7 +27,6 @@
 #include "../support/xserver.h"
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryFile>
@@ -40,6 +40,7 @@
 using namespace corvane;
 using bench::StatusMb;
 using corvane::bench::Loopback;
+using corvane::bench::OnLoopback;
 
 namespace {
 
@@ -107,20 +108,12 @@ void ResetPeak() {
         refs.write("5"); // the peak resident size starts again from now
 }
 
-void RunFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 struct Receiver {
     Receiver() {
-        context.network.bindAddress = Loopback(20);
-        context.network.selfAddress = Loopback(20);
-        context.network.discoverBroadcasts = false;
+        OnLoopback(context, 20);
         form = std::make_unique<TMainForm>(context);
         form->RestoreApplication();
-        RunFor(1000);
+        PumpMessagesFor(1000);
     }
     // Dropped ones too: the store keeps the newest within its bounds.
     int Filed() const {
@@ -177,7 +170,7 @@ bool Watch(Receiver& r, const QByteArray& body, int count, CaseFigures& f) {
     if (!file.open() || file.write(body) != body.size() || !file.flush())
         return false;
     malloc_trim(0);
-    RunFor(500);
+    PumpMessagesFor(500);
     ResetPeak();
     const int before = r.Filed();
     const qint64 limitMs =
@@ -204,7 +197,7 @@ bool Watch(Receiver& r, const QByteArray& body, int count, CaseFigures& f) {
     int quiet = 0;
     while (quiet < IdleSeconds && clock.elapsed() < limitMs) {
         const double cpu = ProcessCpuMs();
-        RunFor(1000);
+        PumpMessagesFor(1000);
         const bool settled =
             sender.Done() && f.firstScreenMs >= 0 && r.form->Messaging->Loader().Pending() == 0;
         quiet = settled && ProcessCpuMs() - cpu < 1000 * QuietCpuShare ? quiet + 1 : 0;
@@ -258,7 +251,7 @@ void Flood(benchmark::State& state) {
             popup->close();
         // Closed outside the event loop: their deletion is due now.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        RunFor(2000);
+        PumpMessagesFor(2000);
         state.counters["closed_rss_mb"] = StatusMb("VmRSS:");
     }
 }

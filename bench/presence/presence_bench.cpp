@@ -21,6 +21,7 @@
 
 using namespace corvane;
 using corvane::bench::Loopback;
+using corvane::bench::OnLoopback;
 
 namespace {
 
@@ -28,9 +29,7 @@ namespace {
 struct BenchComputer {
     BenchComputer(const QString& name, int host, int peer) {
         context.computerNameSource = [name] { return name; };
-        context.network.bindAddress = Loopback(host);
-        context.network.selfAddress = Loopback(host);
-        context.network.discoverBroadcasts = false;
+        OnLoopback(context, host);
         context.network.broadcastTargets = {Loopback(peer)};
         context.timings.presenceFirstMs = 3600 * 1000; // the bench drives the handlers
         context.timings.openWaitMs = 0;

@@ -215,7 +215,10 @@ void AddressBookFiles::Save(const AddressBook& book, FileWriter& files) {
     const auto datFailure = [](const FileWriteFailure&) {
         return QStringLiteral("Cannot create file %1").arg(GroupsDatName);
     };
-    const auto imgFailure = [](const FileWriteFailure& f) { return IoErrorText(f.error); };
+    // Without an errno (Qt refused by itself), Qt's words say why.
+    const auto imgFailure = [](const FileWriteFailure& f) {
+        return f.error ? IoErrorText(f.error) : f.reason;
+    };
     if (!files.Stage(Path(GroupsDatName), WriteGroupsDat(entries), datFailure) ||
         !files.Stage(Path(GroupsImgName), WriteGroupsImg(entries), imgFailure))
         throw AppError(files.Failure().Text());

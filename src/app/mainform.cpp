@@ -328,7 +328,8 @@ void TMainForm::AppActivate() {
         return;
     appActivated_ = true;
     PageControl1->setCurrentWidget(TabSheet1);
-    // Changing a window flag hides the window, so it comes before the hiding.
+    // The flag is set before the window is hidden or minimized, so a window
+    // with nothing on the screen yet carries it when it first appears.
     SetAlwaysOnTop(this, Options->CheckBox2->isChecked());
     HideToTray();
     setWindowTitle(ApplicationTitle);

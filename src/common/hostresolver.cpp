@@ -68,7 +68,11 @@ void HostResolver::LearnIfUnknown(const QString& computerName, const QHostAddres
 }
 
 QHostAddress HostResolver::Learned(const QString& computerName) const {
-    const auto it = learned_.find(Key(computerName));
+    return LearnedKey(Key(computerName));
+}
+
+QHostAddress HostResolver::LearnedKey(const QString& key) const {
+    const auto it = learned_.find(key);
     return it == learned_.end() ? QHostAddress() : it->address;
 }
 
@@ -136,7 +140,7 @@ QHostAddress HostResolver::Resolve(const QString& nameOrAddress) {
     if (literal.setAddress(nameOrAddress))
         return literal;
     const QString key = Key(nameOrAddress);
-    const QHostAddress known = Learned(key);
+    const QHostAddress known = LearnedKey(key);
     if (!known.isNull())
         return known;
     if (!IsLookupName(nameOrAddress) || RecentlyFailed(key))
@@ -156,7 +160,7 @@ void HostResolver::Lookup(const QString& nameOrAddress, QObject* receiver, Done 
         return;
     }
     const QString key = Key(nameOrAddress);
-    const QHostAddress known = Learned(key);
+    const QHostAddress known = LearnedKey(key);
     if (!known.isNull()) {
         done(known);
         return;

@@ -98,6 +98,8 @@ private:
         std::list<QString>::iterator age;
     };
     static QString Key(const QString& name) { return name.toUpper(); }
+    // Learned, for a name already made a key.
+    QHostAddress LearnedKey(const QString& key) const;
     bool MakeRoom();
     bool RecentlyFailed(const QString& key);
     void RememberFailure(const QString& key);

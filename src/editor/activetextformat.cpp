@@ -124,7 +124,7 @@ void ActiveTextFormat::SetBullets(QTextCursor& cursor, bool on) {
             lf.setStyle(QTextListFormat::ListDisc);
             // The marker hangs in the list's indent: whole indent steps, at
             // least the bullet indent (one step in the compose editor).
-            const double steps = std::ceil(BulletIndentUnits / doc->indentWidth() - 1e-9);
+            const double steps = std::ceil(IndentStepUnits / doc->indentWidth() - 1e-9);
             lf.setIndent(std::max(1, int(steps)));
             list = at.createList(lf);
         }

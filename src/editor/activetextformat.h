@@ -19,12 +19,6 @@ namespace corvane {
 
 class ActiveTextFormat {
 public:
-    // Hanging indent of a bulleted paragraph at least, in points, and in
-    // the units of a document's lengths (1/96 inch, which Qt scales to the
-    // screen's pixels per inch, as it does font points).
-    static constexpr double BulletIndentPoints = 10.0;
-    static constexpr double BulletIndentUnits = BulletIndentPoints * 96.0 / 72.0;
-
     // The style of the format the commands change at this cursor.
     int Style(const QTextCursor& cursor) const;
     // The four style bits written over the selection or the default format.
@@ -36,8 +30,8 @@ public:
 
     void SetAlignment(QTextCursor& cursor, int value);
     // Bullets on: the paragraphs become a bulleted list (its marker hangs at
-    // least BulletIndentPoints left of the text). Off: no numbering and no
-    // hanging indent.
+    // least one indent step, IndentStepUnits, left of the text). Off: no
+    // numbering and no hanging indent.
     void SetBullets(QTextCursor& cursor, bool on);
 
     // The editor's default character format.

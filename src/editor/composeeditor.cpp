@@ -202,7 +202,7 @@ void ComposeEditor::ConnectToolbar() {
             [this] { RunHandler(context_, [this] { ComboBox1Change(); }); });
     connect(t->ColorComboBox1, &QComboBox::currentIndexChanged, this,
             &ComposeEditor::ColorComboBox1Change);
-    connect(t->FontComboBox1, &FontNameBox::currentFontChanged, this,
+    connect(t->FontComboBox1, &QComboBox::currentIndexChanged, this,
             &ComposeEditor::FontComboBox1Change);
     // After a pick the person goes on writing: the focus returns to the text.
     for (QComboBox* box : {t->ComboBox1, static_cast<QComboBox*>(t->ColorComboBox1),
@@ -417,7 +417,7 @@ void ComposeEditor::SetColorValue(quint32 number) {
 }
 
 QString ComposeEditor::FontName() const {
-    return FontFamilyName(Panel8->FontComboBox1->currentFont().family());
+    return Panel8->FontComboBox1->Family();
 }
 
 void ComposeEditor::SetFontName(const QString& family) {

@@ -31,10 +31,6 @@ void ComposeTextEdit::keyPressEvent(QKeyEvent* event) {
     QTextEdit::keyPressEvent(event);
 }
 
-} // namespace corvane
-
-namespace corvane {
-
 void ComposeTextEdit::mousePressEvent(QMouseEvent* event) {
     const QTextCursor before = textCursor();
     const QTextCharFormat typing = before.charFormat();

@@ -42,6 +42,16 @@ constexpr int Justify = 3;
 // steps, so lists keep the indents their RTF gives.
 constexpr double IndentStepUnits = 10.0 * 96.0 / 72.0;
 
+// RTF measures lengths in twips, 1440 an inch: 15 to a document unit (a pixel
+// at 96 pixels per inch). The reader and the writer keep lengths within
+// MaxTwips, 22 inches, the widest page RTF writers use.
+constexpr double TwipsPerPixel = 15.0;
+constexpr int MaxTwips = 31680;
+
+// The family a message carries when no other is chosen: the font box's
+// first choice, and what the RTF writer names for a run without a family.
+inline const QString DefaultFontFamily = QStringLiteral("Times New Roman");
+
 // The sizes offered by the size box, in order.
 QStringList FontSizeItems();
 // The largest size a message carries (the RTF of a message holds half

@@ -174,30 +174,20 @@ void ColorComboBox::SetColorValue(quint32 number) {
 }
 
 FontNameBox::FontNameBox(QWidget* parent) : QComboBox(parent) {
-    QStringList families;
-    for (const QString& listed : QFontDatabase::families()) {
-        const QString family = FontFamilyName(listed);
-        if (!families.contains(family))
-            families.append(family);
-    }
-    if (!families.contains(DefaultFamily))
-        families.append(DefaultFamily);
+    QStringList families = QFontDatabase::families();
+    for (QString& family : families)
+        family = FontFamilyName(family);
+    families.removeDuplicates(); // the first of each stays
+    if (!families.contains(DefaultFontFamily))
+        families.append(DefaultFontFamily);
     families.sort(Qt::CaseInsensitive);
     addItems(families);
-    connect(this, &QComboBox::currentIndexChanged, this,
-            [this] { Q_EMIT currentFontChanged(currentFont()); });
-}
-
-QFont FontNameBox::currentFont() const {
-    QFont font;
-    font.setFamilies({currentText()});
-    return font;
 }
 
 void FontNameBox::setCurrentFont(const QFont& font) {
     const QString family = FontFamilyName(font.families().value(0, font.family()));
-    if (family.isEmpty())
-        return;
+    if (family.isEmpty() || family == currentText())
+        return; // runs at every move of the caret: no search for the current one
     int i = findText(family, Qt::MatchFixedString | Qt::MatchCaseSensitive);
     if (i < 0) {
         i = 0;
@@ -235,7 +225,7 @@ EditorToolbar::EditorToolbar(QWidget* parent) : QWidget(parent) {
     ColorComboBox1->setAccessibleName(QStringLiteral("Font Color"));
     FontComboBox1 = new FontNameBox(this);
     FontComboBox1->setObjectName(QStringLiteral("FontComboBox1"));
-    FontComboBox1->setCurrentFont(QFont(FontNameBox::DefaultFamily));
+    FontComboBox1->setCurrentFont(QFont(DefaultFontFamily));
     FontComboBox1->setToolTip(QStringLiteral("Font Name"));
     FontComboBox1->setAccessibleName(QStringLiteral("Font Name"));
     FontComboBox1->setMinimumContentsLength(8);

@@ -25,21 +25,19 @@ public:
 // A drop-down of the screen's font families, sorted by name, each once and
 // without the foundry that tells apart families of the same name ("C059", not
 // "C059 [urw]" and "C059 [UKWN]"). A family the screen does not have (the
-// default "Times New Roman", a stored or received one) is listed under its
+// default, DefaultFontFamily, or a stored or received one) is listed under its
 // own name and drawn with the face the system puts in its place, so the name
 // is what a message carries.
 class FontNameBox : public QComboBox {
     Q_OBJECT
 public:
-    static inline const QString DefaultFamily = QStringLiteral("Times New Roman");
-
     explicit FontNameBox(QWidget* parent = nullptr);
-    QFont currentFont() const;
-    // Selects the family, adding it to the list when it is not there.
+    // The family chosen; the items carry no foundry.
+    QString Family() const { return currentText(); }
+    // Selects the font's first family, adding it to the list when it is not
+    // there. The font reads the name as Qt does (a list with commas, quotes
+    // and spaces taken off), which a stored or received name relies on.
     void setCurrentFont(const QFont& font);
-
-Q_SIGNALS:
-    void currentFontChanged(const QFont& font);
 };
 
 class EditorToolbar : public QWidget {

@@ -31,22 +31,21 @@ using WordHandler = void (*)(Parser&, const WordCall&);
 class ControlWords {
 public:
     struct Entry {
-        std::string_view name;
         WordHandler handle;
         bool destination;
     };
 
     // A name is added once.
-    void Add(std::string_view name, WordHandler handle) { Insert({name, handle, false}); }
-    void AddDestination(std::string_view name, WordHandler handle) { Insert({name, handle, true}); }
+    void Add(std::string_view name, WordHandler handle) { Insert(name, {handle, false}); }
+    void AddDestination(std::string_view name, WordHandler handle) { Insert(name, {handle, true}); }
     const Entry* Find(std::string_view name) const {
         auto it = words_.find(name);
         return it == words_.end() ? nullptr : &it->second;
     }
 
 private:
-    void Insert(const Entry& entry) {
-        [[maybe_unused]] const bool added = words_.emplace(entry.name, entry).second;
+    void Insert(std::string_view name, const Entry& entry) {
+        [[maybe_unused]] const bool added = words_.emplace(name, entry).second;
         Q_ASSERT(added);
     }
 

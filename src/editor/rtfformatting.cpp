@@ -1,6 +1,7 @@
 // Character and paragraph properties: the words that set them, and how a
 // paragraph that ended goes into the document as a block of formatted runs.
 // The properties in force at \par format the paragraph it ends.
+#include "editor/editorformat.h"
 #include "editor/rtfparser.h"
 
 #include <QTextDocument>
@@ -10,11 +11,8 @@
 namespace corvane::rtf {
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0; // 1440 twips per inch at 96 pixels per inch
-constexpr int kMaxTwips = 31680;        // 22 inches, the widest page RTF writers use
-
 int ClampTwips(int v) {
-    return std::clamp(v, -kMaxTwips, kMaxTwips);
+    return std::clamp(v, -MaxTwips, MaxTwips);
 }
 
 QTextBlockFormat BlockFormat(const ParaState& para, bool inList, int level, qreal indentWidth) {
@@ -22,25 +20,25 @@ QTextBlockFormat BlockFormat(const ParaState& para, bool inList, int level, qrea
     static constexpr Qt::Alignment kAlign[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
                                                Qt::AlignJustify};
     bf.setAlignment(kAlign[para.align & 3]);
-    double left = para.left / kTwipsPerPixel;
+    double left = para.left / TwipsPerPixel;
     if (inList) {
         // The list draws its marker in its own indent; the rest is margin.
         left = std::max(0.0, left - indentWidth * (level + 1));
     } else {
         left = std::max(0.0, left);
-        bf.setTextIndent(std::max(para.first / kTwipsPerPixel, -left));
+        bf.setTextIndent(std::max(para.first / TwipsPerPixel, -left));
     }
     bf.setLeftMargin(left);
-    bf.setRightMargin(std::max(0.0, para.right / kTwipsPerPixel));
-    bf.setTopMargin(std::max(0.0, para.before / kTwipsPerPixel));
-    bf.setBottomMargin(std::max(0.0, para.after / kTwipsPerPixel));
+    bf.setRightMargin(std::max(0.0, para.right / TwipsPerPixel));
+    bf.setTopMargin(std::max(0.0, para.before / TwipsPerPixel));
+    bf.setBottomMargin(std::max(0.0, para.after / TwipsPerPixel));
     if (para.line > 0 && para.lineMultiple)
         bf.setLineHeight(std::clamp(para.line * 100.0 / 240.0, 10.0, 1000.0),
                          QTextBlockFormat::ProportionalHeight);
     else if (para.line > 0)
-        bf.setLineHeight(para.line / kTwipsPerPixel, QTextBlockFormat::MinimumHeight);
+        bf.setLineHeight(para.line / TwipsPerPixel, QTextBlockFormat::MinimumHeight);
     else if (para.line < 0)
-        bf.setLineHeight(-para.line / kTwipsPerPixel, QTextBlockFormat::FixedHeight);
+        bf.setLineHeight(-para.line / TwipsPerPixel, QTextBlockFormat::FixedHeight);
     return bf;
 }
 

@@ -1,6 +1,5 @@
 #include "editor/rtflists.h"
 
-#include "editor/rtfcontrolwords.h"
 #include "editor/rtfparser.h"
 
 #include <QTextCursor>

@@ -23,7 +23,6 @@ public:
     // The ';' or the end of the table: the open entry is stored. Returns
     // whether an entry was stored; past a limit of fonts new numbers are not.
     bool Finish();
-    bool IsOpen() const { return open_; }
     void SetCharset(int charset);
     void SetCodePage(int codePage);
     void AppendName(char16_t c);

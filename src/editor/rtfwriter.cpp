@@ -1,6 +1,7 @@
 #include "editor/rtfwriter.h"
 
 #include "common/ansicodec.h"
+#include "editor/editorformat.h"
 
 #include <QHash>
 #include <QTextBlock>
@@ -16,14 +17,11 @@
 namespace corvane {
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0; // 1440 twips per inch at 96 pixels per inch
-constexpr int kMaxTwips = 31680;
 constexpr int kListHang = 360; // how far a list marker hangs left of the text
 constexpr int kMaxListLevel = 9;
-const QString kFallbackFamily = QStringLiteral("Times New Roman");
 
 int Twips(double pixels) {
-    return std::clamp(int(std::lround(pixels * kTwipsPerPixel)), -kMaxTwips, kMaxTwips);
+    return std::clamp(int(std::lround(pixels * TwipsPerPixel)), -MaxTwips, MaxTwips);
 }
 
 struct RunFormat {
@@ -73,7 +71,7 @@ public:
     explicit Writer(const QTextDocument& doc) : doc_(doc) {
         defaultFont_ = doc.defaultFont();
         QString family = defaultFont_.families().value(0, defaultFont_.family());
-        FontIndex(family.isEmpty() ? kFallbackFamily : family);
+        FontIndex(family.isEmpty() ? DefaultFontFamily : family);
     }
 
     QByteArray Write();
@@ -321,7 +319,7 @@ ParaKey Writer::KeyOf(const QTextBlock& block) const {
     switch (bf.lineHeightType()) {
     case QTextBlockFormat::ProportionalHeight:
         if (std::lround(bf.lineHeight()) != 100 && bf.lineHeight() > 0) {
-            key.line = std::clamp(int(std::lround(bf.lineHeight() * 2.4)), 1, kMaxTwips);
+            key.line = std::clamp(int(std::lround(bf.lineHeight() * 2.4)), 1, MaxTwips);
             key.lineMultiple = true;
         }
         break;

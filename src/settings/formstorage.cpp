@@ -217,11 +217,11 @@ void FormStorage::StageValues(FileWriter& writer, bool destroying) {
 void FormStorage::SaveWindowSettings(bool destroying) {
     if (!restored_)
         return; // never shown in this run: what is stored stays as it was
-    // The values are written before the save handler runs; a file that
-    // cannot be written is reported, and the handler (the address book) is
-    // still saved, since its files do not depend on this one. Both are
-    // written whole first and then renamed one right after the other, so a
-    // kill leaves the old files or the new ones.
+    // The values and the save handler's files (the address book) are both
+    // written whole first, then the values replace settings.ini and the
+    // handler's files replace theirs, one right after the other, so a kill
+    // leaves the old files or the new ones. A file that cannot be written is
+    // reported, and the other is still saved, since neither depends on it.
     FileWriter values;
     FileWriter handlerFiles;
     const bool valuesStaged = RunHandler(context_, [&] { StageValues(values, destroying); });

@@ -159,8 +159,7 @@ std::optional<IniDocument> IniDocument::Parse(QByteArrayView bytes, IniDamage* d
             }
             const QString header = t.sliced(1, close - 1).toString();
             const QString name = DecodeName(header);
-            doc.Add(header, name);
-            current = doc.byName_.value(Folded(name));
+            current = doc.Add(header, name);
             continue;
         }
         const qsizetype eq = line->indexOf(u'=');
@@ -177,27 +176,27 @@ std::optional<IniDocument> IniDocument::Parse(QByteArrayView bytes, IniDamage* d
                 break;
             raw += *more;
         }
-        if (current < 0) {
-            doc.Add(QString(), QString());
-            current = doc.byName_.value(QString());
-        }
+        if (current < 0)
+            current = doc.Add(QString(), QString());
         Put(doc.sections_[size_t(current)], {key, DecodeName(key), raw});
     }
     d = {};
     return doc;
 }
 
-IniDocument::Section& IniDocument::Add(const QString& header, const QString& name) {
-    if (Section* s = Find(name))
-        return *s;
+int IniDocument::Add(const QString& header, const QString& name) {
+    const QString folded = Folded(name);
+    if (const auto found = byName_.constFind(folded); found != byName_.cend())
+        return *found;
     if (name.isEmpty()) { // the values before any header come first
         sections_.insert(sections_.begin(), {header, name, {}, {}});
         Reindex();
-        return sections_.front();
+        return 0;
     }
-    byName_.insert(Folded(name), int(sections_.size()));
+    const int i = int(sections_.size());
+    byName_.insert(folded, i);
     sections_.push_back({header, name, {}, {}});
-    return sections_.back();
+    return i;
 }
 
 IniDocument::Section* IniDocument::Find(const QString& section) {
@@ -230,7 +229,7 @@ std::optional<QString> IniDocument::Value(const QString& section, const QString&
 }
 
 void IniDocument::SetValue(const QString& section, const QString& name, const QString& text) {
-    Section& s = Add(EncodeName(section), section);
+    Section& s = sections_[size_t(Add(EncodeName(section), section))];
     if (s.name != section) { // the program's spelling from now on
         s.name = section;
         s.header = EncodeName(section);

@@ -96,10 +96,10 @@ private:
     };
     Section* Find(const QString& section);
     const Section* Find(const QString& section) const;
-    Section& Add(const QString& header, const QString& name);
+    // The index of the section of that name, made when there is none.
+    int Add(const QString& header, const QString& name);
     static void Put(Section& section, Entry entry);
     void Reindex();
-    bool ParseLine(QStringView line, Section*& current);
 
     std::vector<Section> sections_;
     QHash<QString, int> byName_; // folded section name

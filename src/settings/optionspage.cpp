@@ -96,10 +96,16 @@ OptionsPage::OptionsPage(QWidget* tabSheet, QObject* parent) : QObject(parent) {
 
 OptionsPage::~OptionsPage() = default;
 
-void OptionsPage::BindAutostart(HostContext& context) {
+void OptionsPage::Bind(HostContext& context, std::function<Language()> language) {
     context_ = &context;
+    language_ = std::move(language);
+    BindAutostart();
+    BindOtherNetworks();
+}
+
+void OptionsPage::BindAutostart() {
     autostart_ =
-        std::make_unique<SessionAutostart>(context.autostartDir, context.systemAutostartDirs);
+        std::make_unique<SessionAutostart>(context_->autostartDir, context_->systemAutostartDirs);
     ShowAutostart();
     connect(CheckBox7, &QCheckBox::toggled, this, &OptionsPage::CheckBox7Click,
             Qt::UniqueConnection);
@@ -107,8 +113,9 @@ void OptionsPage::BindAutostart(HostContext& context) {
 
 void OptionsPage::ShowAutostart() {
     const QSignalBlocker blocker(CheckBox7);
-    CheckBox7->setEnabled(autostart_->Available());
-    CheckBox7->setChecked(autostart_->Enabled());
+    const SessionAutostart::State state = autostart_->Read();
+    CheckBox7->setEnabled(state.available);
+    CheckBox7->setChecked(state.enabled);
 }
 
 void OptionsPage::CheckBox7Click() {
@@ -119,9 +126,7 @@ void OptionsPage::CheckBox7Click() {
     ShowAutostart();
 }
 
-void OptionsPage::BindOtherNetworks(HostContext& context, std::function<Language()> language) {
-    networksContext_ = &context;
-    language_ = std::move(language);
+void OptionsPage::BindOtherNetworks() {
     connect(NetworksEdit, &QLineEdit::editingFinished, this, &OptionsPage::NetworksEditDone,
             Qt::UniqueConnection);
 }
@@ -131,13 +136,13 @@ void OptionsPage::NetworksEditDone() {
 }
 
 void OptionsPage::ApplyNetworks(bool stored) {
-    if (!networksContext_ || !networksContext_->datagrams)
+    if (!context_ || !context_->datagrams)
         return;
     OtherNetworkList list;
     const QString text = NetworksEdit->text();
     const auto error = OtherNetworkList::Parse(text, &list);
     if (!error) {
-        networksContext_->datagrams->Others().SetList(list);
+        context_->datagrams->Others().SetList(list);
         return;
     }
     if (stored) {
@@ -154,8 +159,7 @@ void OptionsPage::ApplyNetworks(bool stored) {
 
 void OptionsPage::TellRefusal(const OtherNetworkError& error, bool stored) {
     const Language language = language_ ? language_() : Language::English;
-    ShowGeneralError(*networksContext_,
-                     SettingsTexts::OtherNetworksRefused(language, error, stored));
+    ShowGeneralError(*context_, SettingsTexts::OtherNetworksRefused(language, error, stored));
 }
 
 void OptionsPage::TellStoredRefusal() {

@@ -31,21 +31,16 @@ public:
     explicit OptionsPage(QWidget* tabSheet, QObject* parent = nullptr);
     ~OptionsPage() override;
 
-    // Binds both below to the context; language gives the one of the texts.
-    void Bind(HostContext& context, std::function<Language()> language) {
-        BindAutostart(context);
-        BindOtherNetworks(context, std::move(language));
-    }
+    // Binds the two below to the context; language gives the one of the texts.
+    void Bind(HostContext& context, std::function<Language()> language);
     // "Start when I log in" shows whether the session starts the program in
     // the context's autostart folders, and switches it for this person. With
     // no start entry of the system's to switch, the box is disabled.
-    void BindAutostart(HostContext& context);
     void CheckBox7Click();
 
     // "Other networks" sets the list of other networks that presence asks by
     // unicast (othernetworklist.h) on the context's datagram network; the
     // person is told in the language given why a list is refused.
-    void BindOtherNetworks(HostContext& context, std::function<Language()> language);
     // Enter in the field, or leaving it changed: the list is taken, or the
     // error box names the bad entry, which is then selected, and the list in
     // use stays.
@@ -76,11 +71,12 @@ public:
     QTextEdit* RichEdit1;    // the automatic answer text
 
 private:
+    void BindAutostart();
+    void BindOtherNetworks();
     void ShowAutostart();
     void ApplyNetworks(bool stored);
     void TellRefusal(const OtherNetworkError& error, bool stored);
     HostContext* context_ = nullptr;
-    HostContext* networksContext_ = nullptr;
     std::function<Language()> language_;
     std::optional<OtherNetworkError> storedRefusal_;
     std::unique_ptr<SessionAutostart> autostart_;

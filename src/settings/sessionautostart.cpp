@@ -63,17 +63,15 @@ SessionAutostart::Entry SessionAutostart::SystemEntry() const {
     return Entry::Missing;
 }
 
-bool SessionAutostart::Available() const {
-    return !userDir_.isEmpty() && SystemEntry() == Entry::Starts;
-}
-
-bool SessionAutostart::Enabled() const {
+SessionAutostart::State SessionAutostart::Read() const {
+    const bool systemStarts = SystemEntry() == Entry::Starts;
     const Entry own = userDir_.isEmpty() ? Entry::Missing : ReadEntry(UserEntryPath());
-    return own != Entry::Missing ? own == Entry::Starts : SystemEntry() == Entry::Starts;
+    return {.available = !userDir_.isEmpty() && systemStarts,
+            .enabled = own != Entry::Missing ? own == Entry::Starts : systemStarts};
 }
 
 void SessionAutostart::SetEnabled(bool on) {
-    if (!Available() || Enabled() == on)
+    if (const State state = Read(); !state.available || state.enabled == on)
         return;
     const QString path = UserEntryPath();
     if (on) {

@@ -19,12 +19,18 @@ public:
     // first one found winning. An empty userDir switches nothing.
     SessionAutostart(QString userDir, QStringList systemDirs);
 
-    // Both are read from the folders at every call.
-    // A start entry of the system's starts the program unless overridden, and
-    // the person has a folder of their own to override it in.
-    bool Available() const;
-    // The session starts the program at login.
-    bool Enabled() const;
+    struct State {
+        // A start entry of the system's starts the program unless
+        // overridden, and the person has a folder of their own to override
+        // it in.
+        bool available = false;
+        // The session starts the program at login.
+        bool enabled = false;
+    };
+    // Reads the folders at every call, each entry once.
+    State Read() const;
+    bool Available() const { return Read().available; }
+    bool Enabled() const { return Read().enabled; }
     // Removes or writes the person's override; nothing happens when it is
     // not available. Throws AppError naming the file when it cannot.
     void SetEnabled(bool on);

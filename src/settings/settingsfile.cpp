@@ -51,8 +51,7 @@ std::optional<bool> StoredTruth(const HostContext& context, const QString& secti
     SettingsReading reading = ReadSettingsFile(SettingsFilePath(context));
     if (!reading.document)
         return std::nullopt;
-    const std::optional<QString> text =
-        SettingsKey(std::move(*reading.document)).Value(section, name);
+    const std::optional<QString> text = reading.document->Value(section, name);
     return text ? ParseTruth(*text) : std::nullopt;
 }
 
@@ -81,8 +80,7 @@ std::optional<IniDocument> SettingsFile::Take() {
 }
 
 SettingsKey SettingsFile::Read() {
-    std::optional<IniDocument> document = Take();
-    return document ? SettingsKey(std::move(*document)) : SettingsKey();
+    return ReadForChange().value_or(SettingsKey());
 }
 
 std::optional<SettingsKey> SettingsFile::ReadForChange() {
@@ -93,10 +91,10 @@ std::optional<SettingsKey> SettingsFile::ReadForChange() {
 }
 
 void SettingsFile::Stage(const SettingsKey& key, FileWriter& writer) const {
-    if (Path().isEmpty())
+    const QString path = Path();
+    if (path.isEmpty())
         return; // a computer without a settings folder keeps no settings
     const Language language = language_ ? language_->Current() : Language::English;
-    const QString path = Path();
     const QByteArray bytes = key.Document().Render();
     // What would not be read at the next start is not written.
     if (bytes.size() > MaxSettingsFileBytes)

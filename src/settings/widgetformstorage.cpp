@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
-#include <QFontComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -44,11 +43,6 @@ ControlAccess AccessFor(QObject* control, const QString& property) {
         if (auto* action = qobject_cast<QAction*>(control))
             return {[action] { return QVariant(action->isChecked()); },
                     [action](const QVariant& v) { action->setChecked(v.toBool()); }};
-    }
-    if (property == QLatin1String("FontName")) {
-        if (auto* box = qobject_cast<QFontComboBox*>(control))
-            return {[box] { return QVariant(box->currentFont().family()); },
-                    [box](const QVariant& v) { box->setCurrentFont(QFont(v.toString())); }};
     }
     if (property == QLatin1String("Text")) {
         if (auto* edit = qobject_cast<QLineEdit*>(control))
@@ -151,26 +145,16 @@ StoredProperty WidgetFormStorage::BoundProperty(const QString& entry,
 
 std::vector<WidgetFormStorage::Entry> WidgetFormStorage::MainFormEntries() {
     using Type = StoredProperty::Type;
-    return {{"MainMenu1.Items", Type::Reference},
-            {"IsPopupMenu.Checked", Type::Truth},
-            {"CheckBox1.Checked", Type::Truth},
-            {"CheckBox3.Checked", Type::Truth},
-            {"CheckBox4.Checked", Type::Truth},
-            {"CheckBox5.Checked", Type::Truth},
-            {"CheckBox8.Checked", Type::Truth},
-            {"ColorComboBox1.ColorValue", Type::Number},
-            {"ComboBox1.Text", Type::Text},
-            {"FontComboBox1.FontName", Type::Text},
-            {"DualLang1.Language", Type::Choice},
-            {"BoldBtn.Down", Type::Truth},
-            {"ItalBtn.Down", Type::Truth},
-            {"UnderLineBtn.Down", Type::Truth},
-            {"LeftAlign.Down", Type::Truth},
-            {"CenterAlign.Down", Type::Truth},
-            {"RightAlign.Down", Type::Truth},
-            {"Toggle1.State", Type::Truth},
-            {"AliasEdit.Text", Type::Text},
-            {"CheckBox6.Checked", Type::Truth},
+    return {{"MainMenu1.Items", Type::Reference}, {"IsPopupMenu.Checked", Type::Truth},
+            {"CheckBox1.Checked", Type::Truth},   {"CheckBox3.Checked", Type::Truth},
+            {"CheckBox4.Checked", Type::Truth},   {"CheckBox5.Checked", Type::Truth},
+            {"CheckBox8.Checked", Type::Truth},   {"ColorComboBox1.ColorValue", Type::Number},
+            {"ComboBox1.Text", Type::Text},       {"FontComboBox1.FontName", Type::Text},
+            {"DualLang1.Language", Type::Choice}, {"BoldBtn.Down", Type::Truth},
+            {"ItalBtn.Down", Type::Truth},        {"UnderLineBtn.Down", Type::Truth},
+            {"LeftAlign.Down", Type::Truth},      {"CenterAlign.Down", Type::Truth},
+            {"RightAlign.Down", Type::Truth},     {"Toggle1.State", Type::Truth},
+            {"AliasEdit.Text", Type::Text},       {"CheckBox6.Checked", Type::Truth},
             {"RichEdit1.Lines", Type::Lines}};
 }
 

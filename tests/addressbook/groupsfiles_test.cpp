@@ -266,4 +266,11 @@ TEST_F(GroupsFilesTest, AFailingWriteLeavesTheOldFile) {
     // A working directory that is gone.
     EXPECT_EQ(ErrorOf([&] { AddressBookFiles(Path("gone")).Save(book); }),
               "Cannot create file Groups.DAT");
+
+    // A folder in Groups.IMG's place is refused by Qt without an errno: its
+    // words are told, not an error number.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Groups.IMG"));
+    EXPECT_EQ(ErrorOf([&] { AddressBookFiles(dir.path()).Save(book); }),
+              "Filename refers to a directory");
+    EXPECT_EQ(ReadAll(Path("Groups.DAT")), old);
 }

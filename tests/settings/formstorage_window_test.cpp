@@ -20,7 +20,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>

@@ -8,6 +8,7 @@
 #include "chat/privatechatform.h"
 #include "common/ansicodec.h"
 #include "common/timedwait.h"
+#include "editor/editortoolbar.h"
 #include "messaging/messagingcontroller.h"
 #include "messaging/popupform.h"
 #include "messaging/storepage.h"
@@ -20,7 +21,6 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFontComboBox>
 #include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
@@ -107,7 +107,7 @@ std::map<QString, QString> ShownTexts(QWidget* window) {
         add(w, "name", w->accessibleName());
         add(w, "description", w->accessibleDescription());
         add(w, "caption", WidgetCaptions::CaptionOf(w));
-        if (auto* box = qobject_cast<QComboBox*>(w); box && !qobject_cast<QFontComboBox*>(w))
+        if (auto* box = qobject_cast<QComboBox*>(w); box && !qobject_cast<FontNameBox*>(w))
             for (int i = 0; i < box->count(); ++i) {
                 const QString item = QStringLiteral("item%1").arg(i);
                 add(w, qPrintable(item + ".name"),

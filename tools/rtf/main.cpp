@@ -12,6 +12,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -158,7 +159,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QTextDocument doc;
-    if (!Load(request.from, input, &doc))
+    if (!Load(request.from, std::move(input), &doc))
         return 1;
     const QByteArray output = Save(request.to, doc);
     if (std::fwrite(output.constData(), 1, size_t(output.size()), stdout) !=
