@@ -19,6 +19,7 @@ namespace corvane {
 namespace {
 // Frees above this size are worth giving back to the system.
 constexpr qint64 BigFree = 1024 * 1024;
+static_assert(BodyView::AsyncBytes <= BodyLoader::KeptBytes, "small bodies are shared");
 
 QPushButton* AddButton(QWidget* bar, const QString& name, QStyle::StandardPixmap icon) {
     auto* button = new QPushButton(bar);
@@ -103,7 +104,8 @@ void BodyView::Show(const QByteArray& body) {
     Release();
     body_ = body;
     if (body.size() <= AsyncBytes || !loader_) {
-        ShowPages(BodyPages::Prepare(body));
+        // The popup and the Incoming page of one arrival share one reading.
+        ShowPages(loader_ ? loader_->PrepareNow(body) : BodyPages::Prepare(body));
         return;
     }
     reading_ = true;
