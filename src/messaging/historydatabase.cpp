@@ -51,7 +51,7 @@ QStringList SplitLines(const QString& text) {
 
 struct HistoryDatabase::Statements {
     explicit Statements(const QSqlDatabase& db)
-        : insert(db), insertText(db), read(db), record(db), rows(db), find(db) {}
+        : insert(db), insertText(db), read(db), record(db), rows(db), find(db), remove(db) {}
     bool Prepare() {
         rows.setForwardOnly(true);
         find.setForwardOnly(true);
@@ -69,9 +69,10 @@ struct HistoryDatabase::Statements {
                    QStringLiteral("SELECT id, bytes FROM message WHERE store = ? ORDER BY id")) &&
                find.prepare(
                    QStringLiteral("SELECT m.id FROM message_text t JOIN message m ON m.id = t.rowid"
-                                  " WHERE message_text MATCH ? AND m.store = ? ORDER BY m.id"));
+                                  " WHERE message_text MATCH ? AND m.store = ? ORDER BY m.id")) &&
+               remove.prepare(QStringLiteral("DELETE FROM message WHERE id = ?"));
     }
-    QSqlQuery insert, insertText, read, record, rows, find;
+    QSqlQuery insert, insertText, read, record, rows, find, remove;
 };
 
 HistoryDatabase::HistoryDatabase() : connection_(NewConnectionName()) {}
@@ -331,9 +332,7 @@ bool HistoryDatabase::Remove(const QList<qint64>& ids) {
         return true;
     if (!writable_ || !Begin())
         return false;
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    if (!q.prepare(QStringLiteral("DELETE FROM message WHERE id = ?")))
-        return Fail(q.lastError());
+    QSqlQuery& q = statements_->remove;
     for (qint64 id : ids) {
         q.addBindValue(id);
         if (!q.exec())
