@@ -104,6 +104,7 @@ private:
     QSocketNotifier* acceptNotifier_ = nullptr;
     QString error_;
     std::map<quint64, std::unique_ptr<TcpStream>> streams_;
+    QByteArray readBuffer_; // each read goes here, then into the book
     std::deque<quint64> finished_;
     std::vector<quint64> filed_; // handed and filed, waiting for the commit
     qint64 firstFiledAt_ = 0;
