@@ -281,7 +281,7 @@ void StorePage::SetBodyLoader(BodyLoader* loader) {
 void StorePage::RetranslateCounter() {
     store_.RetranslateCounter();
     body_->SetLanguage(language_.Current());
-    ShowDropped(droppedCount_);
+    ShowDropped(store_.Dropped());
     ShowMatches();
 }
 
@@ -326,7 +326,6 @@ void StorePage::ClearMessage() {
 }
 
 void StorePage::ShowDropped(int count) {
-    droppedCount_ = count;
     dropped_->setText(count > 0 ? TextIn(language_.Current(), ProgramText::DroppedNote).arg(count)
                                 : QString());
     dropped_->setVisible(count > 0);

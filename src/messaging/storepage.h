@@ -137,7 +137,6 @@ private:
     QLineEdit* findEdit_ = nullptr;
     QLabel* findCount_ = nullptr;
     MessageStore::Matches matches_;
-    int droppedCount_ = 0;
     const LanguageState& language_;
 };
 
