@@ -46,8 +46,8 @@ private:
     QHash<int, int> seen_;
 };
 
-} // namespace
-
+// Whether the text holds a run of more than BodyPages::LongWord characters
+// without a blank or a line end.
 bool HasLongWord(QStringView text) {
     qsizetype run = 0;
     for (const QChar c : text) {
@@ -58,6 +58,8 @@ bool HasLongWord(QStringView text) {
     }
     return false;
 }
+
+} // namespace
 
 std::shared_ptr<const BodyPages> BodyPages::Prepare(const QByteArray& body,
                                                     const PageLimits& limits,

@@ -105,8 +105,4 @@ private:
     int pieceChars_ = 4000;
 };
 
-// Whether the text holds a run of more than BodyPages::LongWord characters
-// without a blank or a line end.
-bool HasLongWord(QStringView text);
-
 } // namespace corvane

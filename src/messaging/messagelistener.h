@@ -67,7 +67,6 @@ public:
     QString ErrorString() const { return error_; }
     int OpenConnections() const { return int(streams_.size()); }
     // Connections being read now (the others wait unread or ended).
-    int ReadingConnections() const { return book_.Reading(); }
     // Records whose connection ended and that wait for their turn.
     int WaitingRecords() const { return int(finished_.size()); }
     qint64 BufferedBytes() const { return book_.Buffered(); }
