@@ -39,15 +39,16 @@ namespace corvane {
 inline constexpr int HistoryApplicationId = 0x43564D48; // "CVMH"
 inline constexpr int HistorySchemaVersion = 1;
 
-// One message with what is known about it besides header and body.
+// One message with what is known about it besides header and body. Each
+// field starts empty, so that a record can name only what it knows.
 struct HistoryRecord {
-    QByteArray header;
-    QByteArray body;
-    QDateTime filed;
-    QByteArray computer;
-    QString address;
-    QStringList delivered;
-    QStringList missed;
+    QByteArray header{};
+    QByteArray body{};
+    QDateTime filed{};
+    QByteArray computer{};
+    QString address{};
+    QStringList delivered{};
+    QStringList missed{};
 };
 
 struct HistoryRow {
