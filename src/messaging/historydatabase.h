@@ -74,7 +74,8 @@ public:
     // Opens the file, making the schema in a new or empty one; null with the
     // fault and the reason when it cannot be used. A file that can be read
     // but not written opens with Writable() false; one on a file system or
-    // in a folder that cannot be written is read as it is on the disk.
+    // in a folder that cannot be written is read as it is on the disk, with
+    // what a crash left in its log when the log can be read.
     static std::unique_ptr<HistoryDatabase> Open(const QString& path, Fault* fault,
                                                  QString* reason);
 
@@ -107,8 +108,15 @@ public:
 
 private:
     struct Statements;
+    enum class Access {
+        ReadWrite,
+        ReadOnly,  // read through its log, without writing
+        Immutable, // read as it is on the disk, its log left out
+    };
     HistoryDatabase();
-    bool Connect(const QString& path, bool readOnly = false);
+    static std::unique_ptr<HistoryDatabase> OpenAs(const QString& path, Access access, Fault* fault,
+                                                   QString* reason);
+    bool Connect(const QString& path, Access access = Access::ReadWrite);
     bool Exec(const QString& sql);
     bool Begin();
     void RollbackKeepingError();

@@ -291,6 +291,33 @@ TEST(KeptMessages, WhatWasFiledIsThereAfterARestart) {
          {},
          1,
          0},
+        {"after a crash, a folder that cannot be written still shows what was committed",
+         MessageHistory::KeptBounds,
+         [](Bed& b) {
+             b.In(QStringLiteral("a"));
+             b.In(QStringLiteral("b"), MessageStore::Commit::Later);
+             EXPECT_TRUE(b.run->history.CommitFiled()); // its sender is told
+             // The files as a crash leaves them: the log not yet copied in.
+             const QStringList files = {b.File(), b.File() + "-wal", b.File() + "-shm"};
+             for (const QString& f : files)
+                 ASSERT_TRUE(QFile::copy(f, f + ".crash"));
+             b.run.reset();
+             for (const QString& f : files) {
+                 QFile::remove(f);
+                 ASSERT_TRUE(QFile::rename(f + ".crash", f));
+             }
+             Unwritable unwritable(b.Folder());
+             if (!unwritable.Works())
+                 GTEST_SKIP() << "this machine cannot make a read-only folder";
+             b.Start();
+             EXPECT_EQ(Texts(b.run->incoming), (QByteArrayList{"a", "b"}));
+             EXPECT_EQ(b.Told(), 1); // that new ones are not kept
+             b.run.reset();
+         },
+         {"a", "b"},
+         {},
+         1,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
