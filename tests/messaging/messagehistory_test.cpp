@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <functional>
@@ -22,6 +21,7 @@
 
 using namespace corvane;
 using corvane::test::TestComputer;
+using corvane::test::WriteFile;
 
 namespace {
 
@@ -99,13 +99,6 @@ QByteArrayList Texts(const MessageStore& store) {
 int Mode(const QString& path) {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 // Makes the history's folder unwritable for this process until undone;
