@@ -1,7 +1,6 @@
 #include "messaging/bodyloader.h"
 
 #include <QThread>
-#include <algorithm>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -71,6 +70,20 @@ void BodyLoader::Prepare(QObject* who, const QByteArray& body, Ready ready) {
     wanted_.insert(who, job);
     // On the next turn, so that every view of one arrival joins first.
     QMetaObject::invokeMethod(this, &BodyLoader::StartNext, Qt::QueuedConnection);
+}
+
+std::shared_ptr<const BodyPages> BodyLoader::PrepareNow(const QByteArray& body) {
+    if (lastPages_ && body.constData() == lastBody_.constData() && body.size() == lastBody_.size())
+        return lastPages_;
+    std::shared_ptr<const BodyPages> pages = BodyPages::Prepare(body);
+    if (body.size() <= KeptBytes) {
+        lastBody_ = body;
+        lastPages_ = pages;
+    } else {
+        lastBody_.clear();
+        lastPages_.reset();
+    }
+    return pages;
 }
 
 void BodyLoader::Cancel(QObject* who) {

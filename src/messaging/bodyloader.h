@@ -5,6 +5,8 @@
 // or is gone; a body that nobody waits for any more is not read, or stops
 // being read. Asks for the same bytes (the same QByteArray data: the popup and
 // the Incoming page of one arrival) while they wait share one reading.
+// Small bodies are read at once (PrepareNow); the last one is kept with its
+// pages, so that the next ask for the same bytes shares that reading too.
 //
 // A reading stops within a moment when its loader is destroyed, so that the
 // program can end in the middle of a big body. After big frees the loader
@@ -29,12 +31,17 @@ class BodyLoader : public QObject {
     Q_OBJECT
 public:
     using Ready = std::function<void(std::shared_ptr<const BodyPages>)>;
+    // The biggest body that PrepareNow keeps for the next ask.
+    static constexpr qsizetype KeptBytes = 64 * 1024;
 
     explicit BodyLoader(QObject* parent = nullptr);
     ~BodyLoader() override;
 
     // Reads body for who, and calls ready with its pages on this thread.
     void Prepare(QObject* who, const QByteArray& body, Ready ready);
+    // Reads body at once, or gives the pages of the last body read so when
+    // these are the same bytes.
+    std::shared_ptr<const BodyPages> PrepareNow(const QByteArray& body);
     // who waits for nothing any more.
     void Cancel(QObject* who);
     // Bodies that are read now or wait to be.
@@ -55,6 +62,10 @@ private:
     QSet<QObject*> watched_;
     QThread* thread_ = nullptr; // reads jobs_.front()
     QTimer trim_;
+    // The last small body read at once, and its pages. Holding the bytes
+    // keeps their address from being reused for other ones.
+    QByteArray lastBody_;
+    std::shared_ptr<const BodyPages> lastPages_;
 };
 
 } // namespace corvane

@@ -46,8 +46,8 @@ private:
     QHash<int, int> seen_;
 };
 
-} // namespace
-
+// Whether the text holds a run of more than BodyPages::LongWord characters
+// without a blank or a line end.
 bool HasLongWord(QStringView text) {
     qsizetype run = 0;
     for (const QChar c : text) {
@@ -58,6 +58,8 @@ bool HasLongWord(QStringView text) {
     }
     return false;
 }
+
+} // namespace
 
 std::shared_ptr<const BodyPages> BodyPages::Prepare(const QByteArray& body,
                                                     const PageLimits& limits,
@@ -140,10 +142,9 @@ qsizetype BodyPages::PieceEnd(int p, qsizetype from) const {
     return cut;
 }
 
-BodyPages::Place BodyPages::Next(Place piece) const {
-    const qsizetype end = PieceEnd(piece.paragraph, piece.at);
-    if (end < paragraphs_[size_t(piece.paragraph)].end)
-        return {piece.paragraph, end};
+BodyPages::Place BodyPages::Next(Place piece, qsizetype pieceEnd) const {
+    if (pieceEnd < paragraphs_[size_t(piece.paragraph)].end)
+        return {piece.paragraph, pieceEnd};
     const int p = piece.paragraph + 1;
     return {p, p < int(paragraphs_.size()) ? paragraphs_[size_t(p)].begin : text_.size()};
 }
@@ -172,10 +173,11 @@ void BodyPages::CutPages(const PageLimits& limits) {
             listFrom = listFrom >= 0 ? listFrom : piece.paragraph;
             numbered = numbered || InNumberedList(piece.paragraph);
         }
-        const qsizetype weight = PieceEnd(piece.paragraph, piece.at) - piece.at + BlockWeight;
+        const qsizetype pieceEnd = PieceEnd(piece.paragraph, piece.at);
+        const qsizetype weight = pieceEnd - piece.at + BlockWeight;
         if (used == 0 || used + weight <= budget) {
             used += weight;
-            piece = Next(piece);
+            piece = Next(piece, pieceEnd);
             continue;
         }
         // A list with numbers that began on this page goes whole to the next.
@@ -202,7 +204,7 @@ bool BodyPages::BuildPage(int i, QTextDocument* page) const {
     bool longWord = false, first = true;
     auto run = std::upper_bound(runs_.begin(), runs_.end(), pages_[size_t(i)].at,
                                 [](qsizetype at, const Run& r) { return at < r.end; });
-    for (Place piece = pages_[size_t(i)]; !(piece == end); piece = Next(piece)) {
+    for (Place piece = pages_[size_t(i)]; !(piece == end);) {
         const Paragraph& p = paragraphs_[size_t(piece.paragraph)];
         const bool continues = piece.at != p.begin;
         QTextBlockFormat blockFormat = formats_[size_t(p.blockFormat)].toBlockFormat();
@@ -232,6 +234,7 @@ bool BodyPages::BuildPage(int i, QTextDocument* page) const {
             cursor.insertText(text_.mid(at, to - at), formats_[size_t(run->format)].toCharFormat());
             at = to;
         }
+        piece = Next(piece, pieceEnd);
     }
     cursor.endEditBlock();
     return longWord;

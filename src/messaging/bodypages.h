@@ -93,7 +93,8 @@ private:
     qsizetype PieceEnd(int p, qsizetype from) const;
     bool InList(int p) const { return paragraphs_[size_t(p)].list >= 0; }
     bool InNumberedList(int p) const;
-    Place Next(Place piece) const; // the piece after it
+    // The piece after the one that ends at pieceEnd (its PieceEnd).
+    Place Next(Place piece, qsizetype pieceEnd) const;
 
     QString text_;
     std::vector<Run> runs_;
@@ -103,9 +104,5 @@ private:
     std::vector<Place> pages_;       // where each page starts
     int pieceChars_ = 4000;
 };
-
-// Whether the text holds a run of more than BodyPages::LongWord characters
-// without a blank or a line end.
-bool HasLongWord(QStringView text);
 
 } // namespace corvane

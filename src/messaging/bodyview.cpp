@@ -19,6 +19,7 @@ namespace corvane {
 namespace {
 // Frees above this size are worth giving back to the system.
 constexpr qint64 BigFree = 1024 * 1024;
+static_assert(BodyView::AsyncBytes <= BodyLoader::KeptBytes, "small bodies are shared");
 
 QPushButton* AddButton(QWidget* bar, const QString& name, QStyle::StandardPixmap icon) {
     auto* button = new QPushButton(bar);
@@ -66,6 +67,7 @@ BodyView::BodyView(const QString& viewName, const QString& suffix, QWidget* pare
     connect(previous_, &QPushButton::clicked, this, &BodyView::PrevPageBtnClick);
     connect(next_, &QPushButton::clicked, this, &BodyView::NextPageBtnClick);
     connect(save_, &QPushButton::clicked, this, &BodyView::SaveBodyBtnClick);
+    SetButtonTexts();
     UpdateBar();
 }
 
@@ -79,6 +81,7 @@ void BodyView::SetLoader(BodyLoader* loader) {
 
 void BodyView::SetLanguage(Language language) {
     language_ = language;
+    SetButtonTexts();
     UpdateBar();
 }
 
@@ -103,7 +106,8 @@ void BodyView::Show(const QByteArray& body) {
     Release();
     body_ = body;
     if (body.size() <= AsyncBytes || !loader_) {
-        ShowPages(BodyPages::Prepare(body));
+        // The popup and the Incoming page of one arrival share one reading.
+        ShowPages(loader_ ? loader_->PrepareNow(body) : BodyPages::Prepare(body));
         return;
     }
     reading_ = true;
@@ -201,6 +205,16 @@ void BodyView::SaveBodyBtnClick() {
         RunHandler(*context, [&] { WriteFileWhole(path, body); });
 }
 
+void BodyView::SetButtonTexts() {
+    const BodyBarTexts texts = BodyBarTextsFor(language_);
+    const std::pair<QPushButton*, QString> buttons[] = {
+        {previous_, texts.previousPage}, {next_, texts.nextPage}, {save_, texts.saveToFile}};
+    for (const auto& [button, text] : buttons) {
+        button->setText(text);
+        button->setAccessibleName(text);
+    }
+}
+
 void BodyView::UpdateBar() {
     const BodyBarTexts texts = BodyBarTextsFor(language_);
     const bool paged = PageCount() > 1;
@@ -211,13 +225,8 @@ void BodyView::UpdateBar() {
         label_->setText(texts.reading);
     else
         label_->setText((last ? texts.lastPage : texts.continues).arg(page_ + 1).arg(PageCount()));
-    const std::pair<QPushButton*, QString> buttons[] = {
-        {previous_, texts.previousPage}, {next_, texts.nextPage}, {save_, texts.saveToFile}};
-    for (const auto& [button, text] : buttons) {
-        button->setText(text);
-        button->setAccessibleName(text);
+    for (QPushButton* button : {previous_, next_, save_})
         button->setVisible(paged);
-    }
     previous_->setEnabled(page_ > 0);
     next_->setEnabled(!last);
     bar_->setVisible(reading_ || paged || collapsed_);

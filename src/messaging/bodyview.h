@@ -87,8 +87,9 @@ private:
     void ShowPages(std::shared_ptr<const BodyPages> pages);
     void ShowPage(int page);
     void SetDocument(QTextDocument* doc);
-    void UpdateBar();
-    void Release(); // the body, its pages and the request for them
+    void SetButtonTexts(); // in the view's language
+    void UpdateBar();      // what the bar shows of the body
+    void Release();        // the body, its pages and the request for them
 
     QTextEdit* view_;
     QWidget* bar_;

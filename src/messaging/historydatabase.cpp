@@ -51,7 +51,7 @@ QStringList SplitLines(const QString& text) {
 
 struct HistoryDatabase::Statements {
     explicit Statements(const QSqlDatabase& db)
-        : insert(db), insertText(db), read(db), record(db), rows(db), find(db) {}
+        : insert(db), insertText(db), read(db), record(db), rows(db), find(db), remove(db) {}
     bool Prepare() {
         rows.setForwardOnly(true);
         find.setForwardOnly(true);
@@ -69,9 +69,10 @@ struct HistoryDatabase::Statements {
                    QStringLiteral("SELECT id, bytes FROM message WHERE store = ? ORDER BY id")) &&
                find.prepare(
                    QStringLiteral("SELECT m.id FROM message_text t JOIN message m ON m.id = t.rowid"
-                                  " WHERE message_text MATCH ? AND m.store = ? ORDER BY m.id"));
+                                  " WHERE message_text MATCH ? AND m.store = ? ORDER BY m.id")) &&
+               remove.prepare(QStringLiteral("DELETE FROM message WHERE id = ?"));
     }
-    QSqlQuery insert, insertText, read, record, rows, find;
+    QSqlQuery insert, insertText, read, record, rows, find, remove;
 };
 
 HistoryDatabase::HistoryDatabase() : connection_(NewConnectionName()) {}
@@ -88,17 +89,20 @@ HistoryDatabase::~HistoryDatabase() {
     QSqlDatabase::removeDatabase(connection_);
 }
 
-bool HistoryDatabase::Connect(const QString& path, bool readOnly) {
+bool HistoryDatabase::Connect(const QString& path, Access access) {
     if (!QSqlDatabase::isDriverAvailable(QLatin1String(Driver))) {
         error_ = QStringLiteral("Qt's SQLite driver (QSQLITE) is not installed");
         errorFault_ = Fault::System;
         return false;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QLatin1String(Driver), connection_);
-    if (readOnly) {
+    if (access == Access::Immutable) {
         // Nothing can change it, and its journal's index cannot be made.
         db.setDatabaseName(QUrl::fromLocalFile(path).toString() + QStringLiteral("?immutable=1"));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    } else if (access == Access::ReadOnly) {
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
     } else {
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
@@ -126,9 +130,20 @@ std::unique_ptr<HistoryDatabase> HistoryDatabase::Open(const QString& path, Faul
     const bool readOnly =
         QFileInfo::exists(path) && QFileInfo(path).size() > 0 &&
         (::access(name.constData(), W_OK) != 0 || ::access(folder.constData(), W_OK) != 0);
+    // What was committed but not yet copied from the log into the file (a
+    // crash leaves it so) is not seen in the file as it is on the disk: it is
+    // read through its log when that can be done.
+    if (readOnly && QFileInfo(path + QStringLiteral("-wal")).size() > 0)
+        if (auto db = OpenAs(path, Access::ReadOnly, fault, reason))
+            return db;
+    return OpenAs(path, readOnly ? Access::Immutable : Access::ReadWrite, fault, reason);
+}
+
+std::unique_ptr<HistoryDatabase> HistoryDatabase::OpenAs(const QString& path, Access access,
+                                                         Fault* fault, QString* reason) {
     std::unique_ptr<HistoryDatabase> db(new HistoryDatabase);
     Fault found = Fault::None;
-    if (!db->Connect(path, readOnly) || !db->PrepareSchema(&found, readOnly)) {
+    if (!db->Connect(path, access) || !db->PrepareSchema(&found, access != Access::ReadWrite)) {
         *fault = found != Fault::None ? found : db->ErrorFault();
         *reason = db->Error();
         return nullptr;
@@ -331,9 +346,7 @@ bool HistoryDatabase::Remove(const QList<qint64>& ids) {
         return true;
     if (!writable_ || !Begin())
         return false;
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    if (!q.prepare(QStringLiteral("DELETE FROM message WHERE id = ?")))
-        return Fail(q.lastError());
+    QSqlQuery& q = statements_->remove;
     for (qint64 id : ids) {
         q.addBindValue(id);
         if (!q.exec())

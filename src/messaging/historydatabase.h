@@ -39,15 +39,16 @@ namespace corvane {
 inline constexpr int HistoryApplicationId = 0x43564D48; // "CVMH"
 inline constexpr int HistorySchemaVersion = 1;
 
-// One message with what is known about it besides header and body.
+// One message with what is known about it besides header and body. Each
+// field starts empty, so that a record can name only what it knows.
 struct HistoryRecord {
-    QByteArray header;
-    QByteArray body;
-    QDateTime filed;
-    QByteArray computer;
-    QString address;
-    QStringList delivered;
-    QStringList missed;
+    QByteArray header{};
+    QByteArray body{};
+    QDateTime filed{};
+    QByteArray computer{};
+    QString address{};
+    QStringList delivered{};
+    QStringList missed{};
 };
 
 struct HistoryRow {
@@ -73,7 +74,8 @@ public:
     // Opens the file, making the schema in a new or empty one; null with the
     // fault and the reason when it cannot be used. A file that can be read
     // but not written opens with Writable() false; one on a file system or
-    // in a folder that cannot be written is read as it is on the disk.
+    // in a folder that cannot be written is read as it is on the disk, with
+    // what a crash left in its log when the log can be read.
     static std::unique_ptr<HistoryDatabase> Open(const QString& path, Fault* fault,
                                                  QString* reason);
 
@@ -106,8 +108,15 @@ public:
 
 private:
     struct Statements;
+    enum class Access {
+        ReadWrite,
+        ReadOnly,  // read through its log, without writing
+        Immutable, // read as it is on the disk, its log left out
+    };
     HistoryDatabase();
-    bool Connect(const QString& path, bool readOnly = false);
+    static std::unique_ptr<HistoryDatabase> OpenAs(const QString& path, Access access, Fault* fault,
+                                                   QString* reason);
+    bool Connect(const QString& path, Access access = Access::ReadWrite);
     bool Exec(const QString& sql);
     bool Begin();
     void RollbackKeepingError();

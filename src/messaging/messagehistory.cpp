@@ -14,9 +14,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -111,18 +109,11 @@ MessageHistory::MessageHistory(HostContext& context, const LanguageState& langua
     connect(&commitTimer_, &QTimer::timeout, this, &MessageHistory::Commit);
 }
 
-MessageHistory::~MessageHistory() {
-    // What is still open is committed; nobody is told any more.
-    if (mode_ == Mode::File)
-        file_->Commit();
-}
+// The file commits what is still open when it goes; nobody is told any more.
+MessageHistory::~MessageHistory() = default;
 
 QString MessageHistory::Path() const {
     return context_.historyDir.isEmpty() ? QString() : QDir(context_.historyDir).filePath(FileName);
-}
-
-HistoryDatabase& MessageHistory::Memory() {
-    return *memory_;
 }
 
 HistoryDatabase* MessageHistory::DatabaseOf(const MessageRef& ref) {
@@ -217,7 +208,7 @@ void MessageHistory::FileFailed(const QString& reason) {
     const std::vector<Pending> moved = std::move(pending_);
     pending_.clear();
     for (const Pending& p : moved)
-        Memory().Insert(p.kind, p.record, p.text);
+        memory_->Insert(p.kind, p.record, p.text);
     unsaved_ = unsaved_ ||
                std::any_of(moved.begin(), moved.end(), [](const Pending& p) { return p.awaited; });
     for (qint64 id : pendingRemovals_)
@@ -242,7 +233,7 @@ MessageRef MessageHistory::Append(StoreKind kind, const HistoryRecord& record, b
         FileFailed(file_->Error());
         unsaved_ = unsaved_ || awaited;
     }
-    const qint64 id = Memory().Insert(kind, record, text);
+    const qint64 id = memory_->Insert(kind, record, text);
     if (id == 0)
         unsaved_ = unsaved_ || awaited;
     else if (!commitTimer_.isActive())
@@ -401,12 +392,12 @@ void MessageHistory::CopyFileToMemory() {
         QString text;
         for (size_t i = first; i < rows.size(); ++i)
             if (file_->ReadRecord(rows[i].id, &record, &text))
-                Memory().Insert(kind, record, text);
+                memory_->Insert(kind, record, text);
         std::vector<HistoryRow> kept;
         if (old && old->Rows(kind, &kept))
             for (const HistoryRow& r : kept)
                 if (old->ReadRecord(r.id, &record, &text))
-                    Memory().Insert(kind, record, text);
+                    memory_->Insert(kind, record, text);
     }
 }
 

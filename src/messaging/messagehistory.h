@@ -112,7 +112,6 @@ private:
         QString text;
         bool awaited;
     };
-    HistoryDatabase& Memory();
     HistoryDatabase* DatabaseOf(const MessageRef& ref);
     void OpenFile();
     std::unique_ptr<HistoryDatabase> OpenOrKeepAside(const QString& path);

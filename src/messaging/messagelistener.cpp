@@ -164,10 +164,10 @@ void MessageListener::ReadFrom(quint64 serial) {
         if (room <= 0 || !streams_.count(serial))
             return; // paused, or made to wait
         TcpStream& stream = *it->second;
-        QByteArray chunk;
-        switch (stream.ReadSome(&chunk, room)) {
+        readBuffer_.resize(0); // its room stays for the next read
+        switch (stream.ReadSome(&readBuffer_, room)) {
         case TcpStream::Read::Data:
-            Apply(book_.Received(serial, chunk, Now()));
+            Apply(book_.Received(serial, readBuffer_, Now()));
             continue;
         case TcpStream::Read::WouldBlock:
             return;

@@ -67,7 +67,6 @@ public:
     QString ErrorString() const { return error_; }
     int OpenConnections() const { return int(streams_.size()); }
     // Connections being read now (the others wait unread or ended).
-    int ReadingConnections() const { return book_.Reading(); }
     // Records whose connection ended and that wait for their turn.
     int WaitingRecords() const { return int(finished_.size()); }
     qint64 BufferedBytes() const { return book_.Buffered(); }
@@ -104,6 +103,7 @@ private:
     QSocketNotifier* acceptNotifier_ = nullptr;
     QString error_;
     std::map<quint64, std::unique_ptr<TcpStream>> streams_;
+    QByteArray readBuffer_; // each read goes here, then into the book
     std::deque<quint64> finished_;
     std::vector<quint64> filed_; // handed and filed, waiting for the commit
     qint64 firstFiledAt_ = 0;

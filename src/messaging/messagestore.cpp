@@ -67,16 +67,13 @@ void MessageStore::SetView(MessageStoreView* view) {
 }
 
 void MessageStore::Reload() {
-    rows_ = history_->Rows(kind_);
+    const std::vector<MessageRef> rows = history_->Rows(kind_);
+    rows_.clear();
+    rows_.reserve(rows.size());
     bytes_ = memoryBytes_ = 0;
     inMemory_ = 0;
-    for (const MessageRef& r : rows_) {
-        bytes_ += r.bytes;
-        if (r.inMemory) {
-            memoryBytes_ += r.bytes;
-            ++inMemory_;
-        }
-    }
+    for (const MessageRef& r : rows)
+        AddRow(r);
     // The message shown stays; else the same place, or the newest.
     const int at = shown_.id ? PositionOf(shown_) : 0;
     position_ =
@@ -126,12 +123,7 @@ void MessageStore::AppendToStore(const HistoryRecord& record, Commit commit) {
     const MessageRef ref = history_->Append(kind_, record, commit == Commit::Later);
     if (ref.id == 0)
         return; // kept nowhere: the listener does not call it delivered
-    rows_.push_back(ref);
-    bytes_ += ref.bytes;
-    if (ref.inMemory) {
-        memoryBytes_ += ref.bytes;
-        ++inMemory_;
-    }
+    AddRow(ref);
     DropOldest();
     if (commit == Commit::Now)
         history_->Commit();
@@ -146,6 +138,15 @@ void MessageStore::AppendToStore(const HistoryRecord& record, Commit commit) {
     if (position_ > 0 && shown_ != rows_.back())
         Render(position_);
     UpdateCounter();
+}
+
+void MessageStore::AddRow(const MessageRef& r) {
+    rows_.push_back(r);
+    bytes_ += r.bytes;
+    if (r.inMemory) {
+        memoryBytes_ += r.bytes;
+        ++inMemory_;
+    }
 }
 
 void MessageStore::RemoveRow(int index) {

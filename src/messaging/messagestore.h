@@ -154,6 +154,7 @@ private:
     void UpdateCounter(); // entry 8 with the position and the count
     void ShowCounter(const QString& text);
     void DropOldest();
+    void AddRow(const MessageRef& r); // after the newest
     void RemoveRow(int index);
     int PositionOf(const MessageRef& ref) const; // 0 when not in the store
     Matches Step(const QString& words, int direction);

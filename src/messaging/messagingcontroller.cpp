@@ -139,7 +139,7 @@ void MessagingController::SendBtnClick() {
     QString header = MessageHeader(language_, alias, caption, sentAt);
     if (!delivered)
         header = NotDeliveredHeader(language_, header, report.Missed());
-    HistoryRecord record{{}, body, sentAt, {}, {}, {}, {}};
+    HistoryRecord record{.body = body, .filed = sentAt};
     for (qsizetype i = 0; i < report.targets.size() && i < report.outcomes.size(); ++i)
         (report.outcomes[i] == DeliveryOutcome::Delivered ? record.delivered : record.missed)
             .append(report.targets[i].computer);
@@ -242,8 +242,9 @@ void MessagingController::StartNextAnswer() {
 
 void MessagingController::MsgServerClientRead(const QByteArray& record, const QHostAddress& from) {
     const TMsg msg = TMsg::Decode(record);
-    const QString header = MessageHeader(language_, FromAnsi(msg.SenderAlias),
-                                         FromAnsi(msg.Recipient), QDateTime::currentDateTime());
+    const QDateTime arrivedAt = QDateTime::currentDateTime();
+    const QString header =
+        MessageHeader(language_, FromAnsi(msg.SenderAlias), FromAnsi(msg.Recipient), arrivedAt);
     const bool autoAnswer = c_.CheckBox6->isChecked();
     if (c_.IsPopupMenu->isChecked() && onlineFlag_ && !autoAnswer) {
         OpenPopup(header, msg.Body);
@@ -255,11 +256,12 @@ void MessagingController::MsgServerClientRead(const QByteArray& record, const QH
         context_.sound->PlayEventSound(MessageSound, QStringLiteral("message-new-instant"));
     // Filed in the open transaction: the listener commits it, with whatever
     // else arrived meanwhile, before the sender is told.
-    incoming_.AppendToStore(
-        header,
-        HistoryRecord{
-            {}, msg.Body, QDateTime::currentDateTime(), msg.Sender, from.toString(), {}, {}},
-        MessageStore::Commit::Later);
+    incoming_.AppendToStore(header,
+                            HistoryRecord{.body = msg.Body,
+                                          .filed = arrivedAt,
+                                          .computer = msg.Sender,
+                                          .address = from.toString()},
+                            MessageStore::Commit::Later);
     if (autoAnswer) {
         // Automatic answers are not answered, so two copies that both answer
         // automatically do not answer each other for ever.

@@ -122,18 +122,18 @@ void StorePage::BuildButtonBar(QWidget* host, QBoxLayout* pageLayout, StoreKind 
     barLayout->addWidget(dropped_);
     barLayout->addStretch(1);
     AddButton(bar, QStringLiteral("FirstMsgBtn") + suffix, QStringLiteral("First message"),
-              QStyle::SP_MediaSkipBackward, &StorePage::FirstMsgBtnClick);
+              QStyle::SP_MediaSkipBackward, [this] { FirstMsgBtnClick(); });
     AddButton(bar, QStringLiteral("LeftBtn") + suffix, QStringLiteral("Previous message"),
-              QStyle::SP_ArrowLeft, &StorePage::LeftBtnClick);
+              QStyle::SP_ArrowLeft, [this] { LeftBtnClick(); });
     AddButton(bar, QStringLiteral("RightBtn") + suffix, QStringLiteral("Next message"),
-              QStyle::SP_ArrowRight, &StorePage::RightBtnClick);
+              QStyle::SP_ArrowRight, [this] { RightBtnClick(); });
     AddButton(bar, QStringLiteral("LastMsgBtn") + suffix, QStringLiteral("Last message"),
-              QStyle::SP_MediaSkipForward, &StorePage::LastMsgBtnClick);
+              QStyle::SP_MediaSkipForward, [this] { LastMsgBtnClick(); });
     barLayout->addSpacing(8);
     AddButton(bar, QStringLiteral("DeleteBtn") + suffix, QLatin1String(names.deleteHint),
-              QStyle::SP_DialogCloseButton, &StorePage::DeleteBtnClick);
+              QStyle::SP_DialogCloseButton, [this] { DeleteBtnClick(); });
     AddButton(bar, QStringLiteral("DeleteAllBtn") + suffix, QLatin1String(names.deleteAllHint),
-              QStyle::SP_TrashIcon, &StorePage::DeleteAllBtnClick);
+              QStyle::SP_TrashIcon, [this] { DeleteAllBtnClick(); });
 }
 
 StorePage::~StorePage() {
@@ -198,14 +198,13 @@ void StorePage::FindStep(bool older) {
 
 void StorePage::ShowMatches() {
     const Language language = language_.Current();
-    QString text;
-    if (findEdit_->text().trimmed().isEmpty())
-        text.clear();
-    else if (matches_.count == 0)
+    const bool looking = !findEdit_->text().trimmed().isEmpty();
+    QString text; // none while nothing is looked for
+    if (looking && matches_.count == 0)
         text = TextIn(language, ProgramText::FindNone);
-    else if (matches_.shown == 0)
+    else if (looking && matches_.shown == 0)
         text = TextIn(language, ProgramText::FindMatches).arg(matches_.count);
-    else
+    else if (looking)
         text = TextIn(language, ProgramText::FindMatch).arg(matches_.shown).arg(matches_.count);
     findCount_->setText(text);
 }
@@ -244,7 +243,7 @@ bool StorePage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QToolButton* StorePage::AddButton(QWidget* bar, const QString& name, const QString& hint, int icon,
-                                  void (StorePage::*handler)()) {
+                                  std::function<void()> handler) {
     auto* button = new QToolButton(bar);
     button->setObjectName(name);
     button->setIcon(bar->style()->standardIcon(QStyle::StandardPixmap(icon), nullptr, button));
@@ -252,14 +251,6 @@ QToolButton* StorePage::AddButton(QWidget* bar, const QString& name, const QStri
     button->setAccessibleName(hint);
     button->setFocusPolicy(Qt::StrongFocus);
     bar->layout()->addWidget(button);
-    if (handler)
-        connect(button, &QToolButton::clicked, this, handler);
-    return button;
-}
-
-QToolButton* StorePage::AddButton(QWidget* bar, const QString& name, const QString& hint, int icon,
-                                  std::function<void()> handler) {
-    auto* button = AddButton(bar, name, hint, icon, nullptr);
     connect(button, &QToolButton::clicked, this, std::move(handler));
     return button;
 }
@@ -281,7 +272,7 @@ void StorePage::SetBodyLoader(BodyLoader* loader) {
 void StorePage::RetranslateCounter() {
     store_.RetranslateCounter();
     body_->SetLanguage(language_.Current());
-    ShowDropped(droppedCount_);
+    ShowDropped(store_.Dropped());
     ShowMatches();
 }
 
@@ -326,7 +317,6 @@ void StorePage::ClearMessage() {
 }
 
 void StorePage::ShowDropped(int count) {
-    droppedCount_ = count;
     dropped_->setText(count > 0 ? TextIn(language_.Current(), ProgramText::DroppedNote).arg(count)
                                 : QString());
     dropped_->setVisible(count > 0);

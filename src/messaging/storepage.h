@@ -58,9 +58,8 @@ public:
     // The same with what else is known of the message (its header and body
     // are taken from the arguments); Later leaves the commit to the listener.
     void AppendToStore(const QString& header, HistoryRecord record,
-                       MessageStore::Commit commit =
-                           MessageStore::Commit::Now); // Big bodies are read into the body view
-                                                       // through the loader (which must
+                       MessageStore::Commit commit = MessageStore::Commit::Now);
+    // Big bodies are read into the body view through the loader (which must
     // outlive the page, or be null); without one, at once.
     void SetBodyLoader(BodyLoader* loader);
     // Renders the counter, and the bar of a long body, again in the current
@@ -121,8 +120,6 @@ private:
     void ShowDropped(int count) override;
 
     QToolButton* AddButton(QWidget* bar, const QString& name, const QString& hint, int icon,
-                           void (StorePage::*handler)());
-    QToolButton* AddButton(QWidget* bar, const QString& name, const QString& hint, int icon,
                            std::function<void()> handler);
 
     MessageStore store_;
@@ -137,7 +134,6 @@ private:
     QLineEdit* findEdit_ = nullptr;
     QLabel* findCount_ = nullptr;
     MessageStore::Matches matches_;
-    int droppedCount_ = 0;
     const LanguageState& language_;
 };
 

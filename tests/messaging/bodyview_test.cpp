@@ -158,3 +158,19 @@ TEST(BodyView, BigBodiesAreReadOnceAndOnlyForWhoeverStillWaits) {
     }
     EXPECT_EQ(loader.Pending(), 0);
 }
+
+TEST(BodyView, ASmallBodyReadAtOnceIsSharedByTheNextViewOfTheSameBytes) {
+    BodyLoader loader;
+    const QByteArray small = "one small body\r\n", big = LongBody("big");
+    const auto pages = loader.PrepareNow(small);
+    ASSERT_TRUE(pages);
+    EXPECT_EQ(loader.PrepareNow(small), pages);
+    // Equal bytes elsewhere are another body, read again.
+    EXPECT_NE(loader.PrepareNow(QByteArray(small.constData(), small.size())), pages);
+    // A body over the kept size is not held by the loader.
+    ASSERT_GT(big.size(), BodyLoader::KeptBytes);
+    const auto bigPages = loader.PrepareNow(big);
+    ASSERT_TRUE(bigPages);
+    EXPECT_EQ(bigPages.use_count(), 1);
+    EXPECT_NE(loader.PrepareNow(big), bigPages);
+}

@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <functional>
@@ -22,6 +21,7 @@
 
 using namespace corvane;
 using corvane::test::TestComputer;
+using corvane::test::WriteFile;
 
 namespace {
 
@@ -99,13 +99,6 @@ QByteArrayList Texts(const MessageStore& store) {
 int Mode(const QString& path) {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 // Makes the history's folder unwritable for this process until undone;
@@ -288,6 +281,33 @@ TEST(KeptMessages, WhatWasFiledIsThereAfterARestart) {
              b.run.reset();
          },
          {"a"},
+         {},
+         1,
+         0},
+        {"after a crash, a folder that cannot be written still shows what was committed",
+         MessageHistory::KeptBounds,
+         [](Bed& b) {
+             b.In(QStringLiteral("a"));
+             b.In(QStringLiteral("b"), MessageStore::Commit::Later);
+             EXPECT_TRUE(b.run->history.CommitFiled()); // its sender is told
+             // The files as a crash leaves them: the log not yet copied in.
+             const QStringList files = {b.File(), b.File() + "-wal", b.File() + "-shm"};
+             for (const QString& f : files)
+                 ASSERT_TRUE(QFile::copy(f, f + ".crash"));
+             b.run.reset();
+             for (const QString& f : files) {
+                 QFile::remove(f);
+                 ASSERT_TRUE(QFile::rename(f + ".crash", f));
+             }
+             Unwritable unwritable(b.Folder());
+             if (!unwritable.Works())
+                 GTEST_SKIP() << "this machine cannot make a read-only folder";
+             b.Start();
+             EXPECT_EQ(Texts(b.run->incoming), (QByteArrayList{"a", "b"}));
+             EXPECT_EQ(b.Told(), 1); // that new ones are not kept
+             b.run.reset();
+         },
+         {"a", "b"},
          {},
          1,
          0},

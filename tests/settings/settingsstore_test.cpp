@@ -16,6 +16,7 @@
 using namespace corvane;
 using corvane::test::ShownBox;
 using corvane::test::TestComputer;
+using corvane::test::WriteFile;
 
 namespace {
 
@@ -144,12 +145,6 @@ struct Store {
     int saveHandlerRuns = 0;
     bool saveHandlerFails = false;
 };
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QByteArray ReadFile(const QString& path) {
     QFile f(path);

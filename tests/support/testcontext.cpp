@@ -2,9 +2,13 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QObject>
 #include <QTimer>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace corvane::test {
@@ -95,6 +99,13 @@ bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
         loop.exec();
     }
     return true;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
 }
 
 } // namespace corvane::test

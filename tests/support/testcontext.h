@@ -78,4 +78,8 @@ std::vector<std::unique_ptr<TestComputer>> MakeComputers(int n);
 // Runs the event loop until pred holds or timeoutMs passes; returns pred().
 bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
 
+// Writes bytes as the whole file, its folder made if need be; the test fails
+// when the file cannot be opened.
+void WriteFile(const QString& path, const QByteArray& bytes);
+
 } // namespace corvane::test
